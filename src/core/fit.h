@@ -1,0 +1,56 @@
+// Least-squares polynomial fit over power sums, with each kind's own closed
+// elimination formula evaluated in a fixed order. Every expression is carried
+// in long double (80-bit) and rounded to double where it is stored.
+#pragma once
+
+#include <cstdint>
+
+namespace kurv {
+
+enum class FitKind { Linear = 0, Quadratic = 1, Cubic = 2 };
+
+// Fewest pairs that a kind can be solved from: 2, 3 or 4.
+int MinimumPairs(FitKind kind);
+
+struct Coefficients {
+    double a0 = 0, a1 = 1, a2 = 0, a3 = 0;  // Y = X before the first fit
+};
+
+struct PowerSums {
+    std::int32_t n = 0;
+    double S1 = 0, S2 = 0, S3 = 0, S4 = 0, S5 = 0, S6 = 0;
+    double T0 = 0, T1 = 0, T2 = 0, T3 = 0;
+
+    // Accumulates one pair; throws ArithmeticError when a term or sum leaves
+    // the double range (the sums are then partly updated, as a trap would leave them).
+    void Add(double x, double y);
+};
+
+enum class SolveResult { Ok, Fault };
+
+// Writes `c` piecewise in the kind's order; on a fault the coefficient whose
+// step faulted and all later ones keep their values. A kind outside 0..2
+// leaves `c` unchanged and succeeds.
+SolveResult Solve(int kind, const PowerSums& s, Coefficients& c);
+
+// ((a3*x)*x)*x + (a2*x)*x + a1*x + a0 in extended precision, rounded to double.
+// Throws ArithmeticError when the result is not finite.
+double Evaluate(const Coefficients& c, double x);
+
+// ((a3*x + a2)*x + a1)*x + a0, the fill command's nested order.
+// Throws ArithmeticError when the result is not finite.
+double EvaluateNested(const Coefficients& c, double x);
+
+struct ErrorMeasures {
+    double maxError = 0;
+    double sumSquares = 0;
+    double m = 0;
+
+    // Adds the residual of one pair, f being Evaluate(x). Throws ArithmeticError
+    // when the residual or its square leaves the double range.
+    void Add(double y, double f);
+    // sqrt(sumSquares / (m - 1)) for m > 1, else 0.
+    double Sigma() const;
+};
+
+}  // namespace kurv
