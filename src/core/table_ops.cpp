@@ -1,0 +1,197 @@
+#include "core/table_ops.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include "core/numbers.h"
+
+namespace kurv {
+
+namespace {
+
+bool WhollyEmpty(const DataTable::Row& row) {
+    return row[0].empty() && row[1].empty() && row[2].empty();
+}
+
+// Counts over the places 0 .. n-1: prefix sums and the k-th free place.
+class Fenwick {
+public:
+    explicit Fenwick(std::size_t n) : tree_(n + 1, 0) {}
+
+    void Add(std::size_t place, int delta) {
+        for (std::size_t i = place + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += delta;
+    }
+    // Sum over the places 0 .. place-1.
+    int Before(std::size_t place) const {
+        int s = 0;
+        for (std::size_t i = place; i > 0; i -= i & (~i + 1)) s += tree_[i];
+        return s;
+    }
+    // The place at which the running sum first exceeds k (k-th marked place, 0-based).
+    std::size_t Kth(int k) const {
+        std::size_t pos = 0;
+        std::size_t step = 1;
+        while (step * 2 < tree_.size()) step *= 2;
+        for (; step > 0; step /= 2) {
+            if (pos + step < tree_.size() && tree_[pos + step] <= k) {
+                pos += step;
+                k -= tree_[pos];
+            }
+        }
+        return pos;
+    }
+
+private:
+    std::vector<int> tree_;
+};
+
+}  // namespace
+
+int OperandColumn(int blockLeftColumn) { return blockLeftColumn == 1 ? 1 : 0; }
+
+void ClearTable(DataTable& table) {
+    auto& rows = table.Rows();
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        rows[r][0].clear();
+        rows[r][1].clear();
+    }
+}
+
+void ClearColumn(DataTable& table, int blockLeftColumn) {
+    const int c = OperandColumn(blockLeftColumn);
+    auto& rows = table.Rows();
+    for (std::size_t r = 1; r < rows.size(); ++r) rows[r][c].clear();
+}
+
+void DeleteRows(DataTable& table, int topRow, int bottomRow) {
+    auto& rows = table.Rows();
+    const int last = table.RowCount() - 1;
+    topRow = std::max(topRow, 1);
+    bottomRow = std::min(bottomRow, last);
+    if (topRow <= bottomRow) rows.erase(rows.begin() + topRow, rows.begin() + bottomRow + 1);
+    if (table.RowCount() < 2) table.SetRowCount(2);
+}
+
+// What the exchange sort does to equal keys, worked out so that it needs no
+// quadratic scan.
+//
+// Pass i of the exchange sort walks the rest of the list and swaps whenever it
+// meets a key strictly below the one held at place i. The keys that trigger
+// a swap form a strictly falling chain of running minima; the pass moves each
+// of them to the place of the next one in the chain and the last (the first
+// occurrence of the minimum) to place i. So at most one row of any key value
+// moves in a pass.
+//
+// Take a key value x and look only at the rows with keys <= x. A row with a key
+// > x never changes which of these are running minima, so they evolve as if the
+// larger rows were not there, and every pass places one of them while any
+// remain. Among them x is the largest: an x row moves only while it is the first
+// of them left, and then it jumps to the place of the first smaller key after
+// it, behind every other x row in between. Reading the x rows as a queue: each
+// smaller key, when its pass comes, first rotates the queue of the x rows
+// standing before it by one (front to back) and is then gone; the x rows that
+// follow it join the queue's back. Once every smaller key is placed, the x rows
+// no longer move and are placed in queue order.
+//
+// The queue is kept as a ring with a front index: a rotation by g moves the
+// front by g, a joining row is inserted just before the front. The insert
+// places depend only on the counts, so the ring is rebuilt afterwards by
+// placing the rows from the last inserted to the first into the free slots.
+std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys) {
+    const std::size_t n = keys.size();
+    std::vector<std::size_t> byKey(n);
+    for (std::size_t i = 0; i < n; ++i) byKey[i] = i;
+    std::sort(byKey.begin(), byKey.end(), [&](std::size_t a, std::size_t b) {
+        if (keys[a] < keys[b]) return true;
+        if (keys[b] < keys[a]) return false;
+        return a < b;
+    });
+
+    std::vector<std::size_t> order;
+    order.reserve(n);
+    Fenwick smaller(n);  // the places of the keys below the current value
+    std::vector<std::size_t> insertAt, ring;
+    for (std::size_t a = 0; a < n;) {
+        std::size_t b = a + 1;
+        while (b < n && !(keys[byKey[a]] < keys[byKey[b]])) ++b;
+        const std::size_t c = b - a;
+        if (c == 1) {
+            order.push_back(byKey[a]);
+        } else {
+            // byKey[a .. b) holds the places of this value in ascending order.
+            insertAt.assign(c, 0);
+            std::size_t front = 0;
+            int seen = 0;  // smaller keys before the previous row of this value
+            for (std::size_t t = 0; t < c; ++t) {
+                const int before = smaller.Before(byKey[a + t]);
+                if (t > 0) front = (front + static_cast<std::size_t>(before - seen)) % t;
+                seen = before;
+                insertAt[t] = front;
+                ++front;
+            }
+            front = (front + static_cast<std::size_t>(static_cast<int>(a) - seen)) % c;
+
+            Fenwick freeSlots(c);
+            for (std::size_t s = 0; s < c; ++s) freeSlots.Add(s, 1);
+            ring.assign(c, 0);
+            for (std::size_t t = c; t-- > 0;) {
+                const std::size_t slot = freeSlots.Kth(static_cast<int>(insertAt[t]));
+                ring[slot] = byKey[a + t];
+                freeSlots.Add(slot, -1);
+            }
+            for (std::size_t s = 0; s < c; ++s) order.push_back(ring[(front + s) % c]);
+        }
+        for (std::size_t t = a; t < b; ++t) smaller.Add(byKey[t], 1);
+        a = b;
+    }
+    return order;
+}
+
+// The exchange sort takes the rows with a key that is not a number out as it
+// meets them: the wholly empty ones are dropped, the others go behind the rows
+// still to be sorted, in the order met; the vacated place is examined again
+// and the rows moved behind are never examined again. That leaves two cases:
+// - some row before the last has a numeric key: the scan from the first of them
+//   meets every later row, so all non-numeric rows are taken out in table order
+//   and the numeric ones are sorted among themselves;
+// - otherwise every row but the last is taken out, and the last one, never
+//   examined, stays in front of those moved behind it.
+void SortRows(DataTable& table, int keyColumn, char sep) {
+    keyColumn = std::clamp(keyColumn, 0, DataTable::kColumns - 1);
+    auto& rows = table.Rows();
+    const std::size_t last = rows.size() - 1;
+    if (last >= 2) {
+        std::vector<std::optional<long double>> keys(rows.size());
+        for (std::size_t r = 1; r <= last; ++r) {
+            auto v = ParseNumber(rows[r][keyColumn], sep);
+            if (v && !std::isnan(*v)) keys[r] = *v;
+        }
+        std::vector<DataTable::Row> sorted;
+        sorted.reserve(rows.size() + 1);
+        sorted.push_back(std::move(rows[0]));
+        bool numericBeforeLast = false;
+        for (std::size_t r = 1; r < last && !numericBeforeLast; ++r) numericBeforeLast = keys[r].has_value();
+        if (numericBeforeLast) {
+            std::vector<std::size_t> numericRows;
+            std::vector<long double> numericKeys;
+            for (std::size_t r = 1; r <= last; ++r) {
+                if (!keys[r]) continue;
+                numericRows.push_back(r);
+                numericKeys.push_back(*keys[r]);
+            }
+            for (std::size_t k : ExchangeSortOrder(numericKeys)) sorted.push_back(std::move(rows[numericRows[k]]));
+            for (std::size_t r = 1; r <= last; ++r)
+                if (!keys[r] && !WhollyEmpty(rows[r])) sorted.push_back(std::move(rows[r]));
+        } else {
+            sorted.push_back(std::move(rows[last]));
+            for (std::size_t r = 1; r < last; ++r)
+                if (!WhollyEmpty(rows[r])) sorted.push_back(std::move(rows[r]));
+        }
+        rows = std::move(sorted);
+    }
+    table.SetRowCount(table.RowCount() + 1);
+}
+
+}  // namespace kurv
