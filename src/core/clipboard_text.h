@@ -1,0 +1,43 @@
+// The table's clipboard texts. Out: tab-separated lines ending in CR LF. In: a
+// flat sequence of tokens separated by any run of TAB, CR and LF, taken in
+// pairs (Y, X) or one per row for a column. Cell texts pass unchanged both ways.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/datatable.h"
+
+namespace kurv {
+
+// Every data row as "Y<TAB>X<CR><LF>", empty rows included; no header, no column 2.
+std::string TableText(const DataTable& table);
+
+// Every data row's cell of the operand column (see OperandColumn) followed by CR LF.
+std::string ColumnText(const DataTable& table, int blockLeftColumn);
+
+// The tokens of a pasted text, in order: maximal runs of characters other than
+// TAB, CR and LF. The whole text is read and no token is cut. The views point
+// into `text`.
+std::vector<std::string_view> ClipboardTokens(std::string_view text);
+
+enum class PasteResult {
+    Pasted,    // the table was changed
+    NoTokens,  // nothing to paste; the table is unchanged (show texts 58 and 59)
+};
+
+// Replaces the table by the pairs of the text from row 1 on, all three columns
+// of the data rows emptied first; one empty row follows the last pair.
+PasteResult PasteTable(DataTable& table, std::string_view text);
+
+// Adds the pairs of the text from the last row on, or from a new row when the
+// last row's Y or X is not empty; one empty row follows the last pair.
+PasteResult AppendTable(DataTable& table, std::string_view text);
+
+// Replaces the operand column by the tokens of the text, one per row from row 1
+// on, with column 2 emptied; the other input column stays. The table grows when
+// the tokens need it (one empty row after the last) and never shrinks.
+PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::string_view text);
+
+}  // namespace kurv
