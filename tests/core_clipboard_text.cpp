@@ -20,7 +20,9 @@ DataTable Make(const Rows& data, int rowCount) {
     return t;
 }
 
-Rows DataRows(const DataTable& t) { return Rows(t.Rows().begin() + 1, t.Rows().end()); }
+Rows DataRows(const DataTable& t) {
+    return Rows(t.Rows().begin() + 1, t.Rows().end());
+}
 
 std::vector<std::string> Tokens(std::string_view text) {
     std::vector<std::string> out;
@@ -98,13 +100,23 @@ TEST(ClipboardText, PasteTable) {
         Rows expected;  // every data row after the paste
     };
     const Case cases[] = {
-        {"pairs replace everything, one empty row after", "1\t2\r\n3\t4\r\n", 100, {{"1", "2", ""}, {"3", "4", ""}, {}}},
-        {"odd count leaves the last X empty", "1\n2\n3\n4\n5", 2, {{"1", "2", ""}, {"3", "4", ""}, {"5", "", ""}, {}}},
+        {"pairs replace everything, one empty row after",
+         "1\t2\r\n3\t4\r\n",
+         100,
+         {{"1", "2", ""}, {"3", "4", ""}, {}}},
+        {"odd count leaves the last X empty",
+         "1\n2\n3\n4\n5",
+         2,
+         {{"1", "2", ""}, {"3", "4", ""}, {"5", "", ""}, {}}},
         {"empty cells are lost", "\t7\r\n8\t9\r\n", 10, {{"7", "8", ""}, {"9", "", ""}, {}}},
-        {"decimal commas verbatim", "0,5\t1,25\r\n-3,75e2\t4\r\n", 5, {{"0,5", "1,25", ""}, {"-3,75e2", "4", ""}, {}}},
+        {"decimal commas verbatim",
+         "0,5\t1,25\r\n-3,75e2\t4\r\n",
+         5,
+         {{"0,5", "1,25", ""}, {"-3,75e2", "4", ""}, {}}},
     };
     for (const Case& c : cases) {
-        DataTable t = Make({{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}}, c.rowCount < 4 ? 4 : c.rowCount);
+        DataTable t =
+            Make({{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}}, c.rowCount < 4 ? 4 : c.rowCount);
         if (c.rowCount < 4) t.SetRowCount(c.rowCount);
         EXPECT_EQ(kurv::PasteTable(t, c.text), PasteResult::Pasted) << c.name;
         EXPECT_EQ(DataRows(t), c.expected) << c.name;
@@ -144,9 +156,18 @@ TEST(ClipboardText, Append) {
          {{"1", "2", "f"}},
          3,
          {{"1", "2", "f"}, {"5", "6", ""}, {"7", "", ""}, {}}},
-        {"a last row holding Y is kept", {{"1", "2", ""}, {"3", "", ""}}, 3, {{"1", "2", ""}, {"3", "", ""}, {"5", "6", ""}, {"7", "", ""}, {}}},
-        {"a last row holding X is kept", {{"", "4", ""}}, 2, {{"", "4", ""}, {"5", "6", ""}, {"7", "", ""}, {}}},
-        {"a fitted text alone does not count", {{"1", "2", "f"}, {"", "", "g"}}, 3, {{"1", "2", "f"}, {"5", "6", "g"}, {"7", "", ""}, {}}},
+        {"a last row holding Y is kept",
+         {{"1", "2", ""}, {"3", "", ""}},
+         3,
+         {{"1", "2", ""}, {"3", "", ""}, {"5", "6", ""}, {"7", "", ""}, {}}},
+        {"a last row holding X is kept",
+         {{"", "4", ""}},
+         2,
+         {{"", "4", ""}, {"5", "6", ""}, {"7", "", ""}, {}}},
+        {"a fitted text alone does not count",
+         {{"1", "2", "f"}, {"", "", "g"}},
+         3,
+         {{"1", "2", "f"}, {"5", "6", "g"}, {"7", "", ""}, {}}},
         {"header-only table starts at row 1", {}, 1, {{"5", "6", ""}, {"7", "", ""}, {}}},
     };
     for (const Case& c : cases) {

@@ -23,7 +23,9 @@ DataTable Make(const Rows& data, int emptyRows = 0) {
     return t;
 }
 
-Rows DataRows(const DataTable& t) { return Rows(t.Rows().begin() + 1, t.Rows().end()); }
+Rows DataRows(const DataTable& t) {
+    return Rows(t.Rows().begin() + 1, t.Rows().end());
+}
 
 // The exchange sort as the table has always done it, one comparison at a time,
 // with the vacated place examined again and the rows moved to the end left alone.
@@ -91,8 +93,9 @@ TEST(TableOps, ClearColumnFollowsBlockRule) {
         int blockLeft;
         Rows expected;
     };
-    for (const Case& c : {Case{0, {{"", "2", "3"}, {"", "5", "6"}}}, Case{1, {{"1", "", "3"}, {"4", "", "6"}}},
-                          Case{2, {{"", "2", "3"}, {"", "5", "6"}}}}) {
+    for (const Case& c :
+         {Case{0, {{"", "2", "3"}, {"", "5", "6"}}}, Case{1, {{"1", "", "3"}, {"4", "", "6"}}},
+          Case{2, {{"", "2", "3"}, {"", "5", "6"}}}}) {
         DataTable t = Make({{"1", "2", "3"}, {"4", "5", "6"}});
         kurv::ClearColumn(t, c.blockLeft);
         EXPECT_EQ(DataRows(t), c.expected) << "block starting in column " << c.blockLeft;
@@ -213,7 +216,8 @@ TEST(TableOps, SortExamples) {
 // and wholly empty rows: the fast sort must leave exactly the literal order.
 TEST(TableOps, SortMatchesLiteralExchangeSort) {
     std::mt19937 rng(20240611);
-    const std::vector<std::string> pool = {"1", "2", "3", "2.0", "0", "-0", "1e400", "-7", "abc", "", " ", "1,5"};
+    const std::vector<std::string> pool = {"1",     "2",  "3",   "2.0", "0", "-0",
+                                           "1e400", "-7", "abc", "",    " ", "1,5"};
     int id = 0;
     auto randomTable = [&](int maxRows, int distinct) {
         std::uniform_int_distribution<int> rowsDist(0, maxRows), keyDist(0, distinct - 1), coin(0, 3);

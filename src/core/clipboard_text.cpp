@@ -8,7 +8,9 @@ namespace kurv {
 
 namespace {
 
-bool IsSeparator(char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; }
+bool IsSeparator(char ch) {
+    return ch == '\t' || ch == '\r' || ch == '\n';
+}
 
 // Writes the tokens in pairs from column 0 of row `first`; the table is first
 // sized to hold them with one empty row after the last pair.

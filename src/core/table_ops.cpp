@@ -17,7 +17,7 @@ bool WhollyEmpty(const DataTable::Row& row) {
 
 // Counts over the places 0 .. n-1: prefix sums and the k-th free place.
 class Fenwick {
-public:
+  public:
     explicit Fenwick(std::size_t n) : tree_(n + 1, 0) {}
 
     void Add(std::size_t place, int delta) {
@@ -43,13 +43,15 @@ public:
         return pos;
     }
 
-private:
+  private:
     std::vector<int> tree_;
 };
 
 }  // namespace
 
-int OperandColumn(int blockLeftColumn) { return blockLeftColumn == 1 ? 1 : 0; }
+int OperandColumn(int blockLeftColumn) {
+    return blockLeftColumn == 1 ? 1 : 0;
+}
 
 void ClearTable(DataTable& table) {
     auto& rows = table.Rows();
@@ -181,7 +183,8 @@ void SortRows(DataTable& table, int keyColumn, char sep) {
                 numericRows.push_back(r);
                 numericKeys.push_back(*keys[r]);
             }
-            for (std::size_t k : ExchangeSortOrder(numericKeys)) sorted.push_back(std::move(rows[numericRows[k]]));
+            for (std::size_t k : ExchangeSortOrder(numericKeys))
+                sorted.push_back(std::move(rows[numericRows[k]]));
             for (std::size_t r = 1; r <= last; ++r)
                 if (!keys[r] && !WhollyEmpty(rows[r])) sorted.push_back(std::move(rows[r]));
         } else {

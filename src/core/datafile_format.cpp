@@ -1,0 +1,298 @@
+#include "core/datafile_format.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace kurv {
+
+namespace {
+
+// The white space that separates the values of a line.
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+// Windows-1251, bytes 0x80 .. 0xFF.
+constexpr std::uint16_t kCp1251High[128] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // C0
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // C8
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // D0
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // D8
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // E0
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // E8
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // F0
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
+};
+
+// Closes fd on every path; reports whether the descriptor was open and closed cleanly.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd >= 0 && ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// A special file that cannot be synced is not a failed write.
+bool Sync(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// The file a path names once its symbolic links are followed (the last link's
+// target may not exist yet). A loop of links is left for open() to report.
+std::string FollowLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) return path;
+        std::string target(buf.data(), static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
+    }
+    return path;
+}
+
+FileWriteResult WriteInPlace(const std::string& path, std::string_view bytes, bool special) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (special ? O_NONBLOCK : 0), 0666));
+    if (fd.get() < 0) return FileWriteResult::OpenFailed;
+    if (special) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    const bool ok = WriteAll(fd.get(), bytes) && Sync(fd.get());
+    return fd.Close() && ok ? FileWriteResult::Written : FileWriteResult::WriteFailed;
+}
+
+mode_t CreationMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::string DataFileBytes(const DataTable& table) {
+    const auto& rows = table.Rows();
+    std::size_t size = 0;
+    for (std::size_t r = 1; r < rows.size(); ++r) size += rows[r][0].size() + rows[r][1].size() + 2;
+    std::string out;
+    out.reserve(size);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const std::string& y = rows[r][0];
+        const std::string& x = rows[r][1];
+        if (y.empty() && x.empty()) continue;
+        out += y;
+        out += ' ';
+        out += x;
+        out += '\n';
+    }
+    return out;
+}
+
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return DataFileRead::InvalidData;
+    std::string decoded;
+    std::string_view rest = bytes;
+    if (!IsValidUtf8(bytes)) {
+        decoded = Cp1251ToUtf8(bytes);
+        rest = decoded;
+    }
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+    if (rest.empty()) return DataFileRead::Empty;
+
+    // Lines end in LF (or CR LF). A file without any LF but with CRs has the old
+    // CR-only line ends; read as one line it would lose all but its first pair.
+    const char eol =
+        rest.find('\n') == std::string_view::npos && rest.find('\r') != std::string_view::npos ? '\r' : '\n';
+    std::size_t lines = 0;
+    for (char ch : rest) lines += ch == eol;
+    if (rest.back() != eol) ++lines;
+    if (lines > static_cast<std::size_t>(std::numeric_limits<int>::max() - 2))
+        return DataFileRead::InvalidData;
+    table.SetRowCount(1);
+    table.SetRowCount(static_cast<int>(lines) + 2);
+
+    auto& rows = table.Rows();
+    for (std::size_t row = 1; !rest.empty(); ++row) {
+        const std::size_t end = rest.find(eol);
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        for (int col = 0; col < 2; ++col) {
+            std::size_t i = 0;
+            while (i < line.size() && IsBlank(line[i])) ++i;
+            std::size_t j = i;
+            while (j < line.size() && !IsBlank(line[j])) ++j;
+            rows[row][col].assign(line.substr(i, j - i));
+            line.remove_prefix(j);
+        }
+    }
+    return DataFileRead::Read;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        std::uint32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return false;
+        if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string Cp1251ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80) {
+            out += ch;
+            continue;
+        }
+        const std::uint16_t cp = kCp1251High[b - 0x80];
+        if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string FileTextToUtf8(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
+}
+
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    // Non-blocking open, so that a named pipe cannot hang the program here.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return FileReadResult::OpenFailed;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadResult::OpenFailed;
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            bytes.clear();
+            return FileReadResult::ReadFailed;
+        }
+        if (n == 0) break;
+        bytes.append(buf.data(), static_cast<std::size_t>(n));
+    }
+    return FileReadResult::Read;
+}
+
+FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return FileWriteResult::OpenFailed;
+    const std::string target = FollowLinks(path);
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return FileWriteResult::OpenFailed;
+    // A device or a pipe is written to, never replaced by a regular file.
+    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, bytes, true);
+    if (exists) {
+        // Renaming would replace a file we may not write to; ask the file itself.
+        Fd probe(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+        if (probe.get() < 0) return FileWriteResult::OpenFailed;
+    }
+
+    const std::string dir = DirectoryOf(target);
+    std::string tempName = dir + "/.kurvilon-XXXXXX";
+    Fd fd(::mkostemp(tempName.data(), O_CLOEXEC));
+    if (fd.get() < 0) return WriteInPlace(target, bytes, false);
+
+    if (exists) {
+        struct stat tst;
+        // Keeping the owner is only possible for root; otherwise the writer owns the new file.
+        if (::fstat(fd.get(), &tst) == 0 && (tst.st_uid != st.st_uid || tst.st_gid != st.st_gid))
+            (void)!::fchown(fd.get(), st.st_uid, st.st_gid);
+    }
+    bool ok = ::fchmod(fd.get(), exists ? (st.st_mode & 07777) : CreationMode()) == 0;
+    ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    ok = ok && ::rename(tempName.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tempName.c_str());
+        return FileWriteResult::WriteFailed;
+    }
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0) ::fsync(dirFd.get());
+    return FileWriteResult::Written;
+}
+
+}  // namespace kurv

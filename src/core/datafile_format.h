@@ -1,0 +1,60 @@
+// The data file: one line per table row that holds a Y or an X text, written
+// as "Y X\n" (one space, a line feed, the texts verbatim, UTF-8). Reading takes
+// the first two white-space-separated tokens of each line, ending in LF or
+// CR LF, as the Y and X texts. Also the file access itself: a whole file read
+// into bytes and a write that replaces a file safely.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/datatable.h"
+
+namespace kurv {
+
+// The file's bytes for the table: data rows 1 .. RowCount - 1 whose Y or X is not empty.
+std::string DataFileBytes(const DataTable& table);
+
+enum class DataFileRead {
+    Read,         // the table now holds the file's rows
+    Empty,        // the file holds no line; the table is unchanged
+    InvalidData,  // not a text file (a NUL byte) or more lines than a table can hold; table unchanged
+};
+
+// Takes a file's bytes into the table. Every data row is emptied (all three
+// columns), then line i fills Y and X of row i (a missing token leaves its cell
+// empty); RowCount ends as the number of lines plus 2. Lines are read whole,
+// however long. The bytes are UTF-8, or Windows-1251 when they are not valid
+// UTF-8; a leading UTF-8 byte order mark is skipped.
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes);
+
+bool IsValidUtf8(std::string_view bytes);
+// Every byte of Windows-1251 as its character in UTF-8 (0x98, unassigned, as U+0098).
+std::string Cp1251ToUtf8(std::string_view bytes);
+// The bytes as they are when valid UTF-8, otherwise decoded as Windows-1251.
+std::string FileTextToUtf8(std::string_view bytes);
+
+enum class FileReadResult {
+    Read,
+    OpenFailed,  // missing, no access, or not a regular file (a directory, a device)
+    ReadFailed,  // an error while reading after a successful open
+};
+
+// Reads the whole file at `path` (the path's bytes as the system takes them) into `bytes`.
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+
+enum class FileWriteResult {
+    Written,
+    OpenFailed,   // the file cannot be created or is not writable; nothing was changed
+    WriteFailed,  // an error while writing, syncing, closing or renaming
+};
+
+// Replaces the file at `path` by `bytes`. The new contents go to a temporary
+// file in the same directory, synced and then renamed over the file, so a
+// failed write leaves the old file as it was; a symbolic link is followed to
+// its target and stays a link, and an existing file keeps its mode. Where the
+// directory cannot take a temporary file (or the target is not a regular file)
+// the file is written in place. Every error is reported, never taken for success.
+FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes);
+
+}  // namespace kurv
