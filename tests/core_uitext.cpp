@@ -40,9 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
         Entry{19, "Русский", "Русский"}, Entry{20, "English", "English"},
         Entry{25, "Недостаточно данных", "insufficient data"}, Entry{36, "Копировать", "Copy graph"},
         Entry{47, "введенным данным.", "to the input data."},
-        Entry{56,
-              " не является правильным числом\nПримеры правильного ввода:\n   0,25\n   -15,74e4\n   +15638e-5",
-              " is not a valid number\nExamples of valid input:\n   0,25\n   -15,74e4\n   +15638e-5"},
+        Entry{
+            56,
+            " не является правильным числом\nПримеры правильного ввода:\n   0,25\n   -15,74e4\n   +15638e-5",
+            " is not a valid number\nExamples of valid input:\n   0,25\n   -15,74e4\n   +15638e-5"},
         Entry{59, "Невозможно вставить данные из буфера обмена", "Can not insert data from the clipboard"}));
 
 TEST(UiText, OutOfRangeIdIsEmpty) {
