@@ -180,20 +180,30 @@ void TAboutBox::BuildDesign() {
 
 void TAboutBox::FormCreate(kurv::VersionSource& versions, std::string_view buildDate) {
     const kurv::AboutTexts t = kurv::ComposeAboutTexts(versions, buildDate, language_);
-    auto put = [](QLabel* label, const std::optional<std::string>& text) {
+    // A text in a wider font than the design's would run into its neighbour
+    // (or past the panel): narrow the font instead.
+    auto put = [](QLabel* label, const std::optional<std::string>& text, int right) {
         if (!text) return;
         label->setText(Q(*text));
+        const int room = right - label->x() - 3;
+        QFont f = label->font();
+        while (label->sizeHint().width() > room && f.pixelSize() > 8) {
+            f.setPixelSize(f.pixelSize() - 1);
+            label->setFont(f);
+        }
         label->adjustSize();
     };
+    const int panelRight = Panel1->width() - 2;
+    const int linkColumn = LabelWWW->x();
     if (t.caption) setWindowTitle(Q(*t.caption));
-    put(ProductName, t.productName);
-    put(Version, t.version);
-    put(txtCopyright, t.copyright);
-    put(LabelFax, t.labelFax);
-    put(LabelMulti, t.labelMulti);
-    put(LabelSite, t.labelSite);
-    put(LabelInfo, t.labelInfo);
-    put(LabelTech, t.labelTech);
+    put(ProductName, t.productName, panelRight);
+    put(Version, t.version, panelRight);
+    put(txtCopyright, t.copyright, panelRight);
+    put(LabelFax, t.labelFax, Comments->x());
+    put(LabelMulti, t.labelMulti, panelRight);
+    put(LabelSite, t.labelSite, linkColumn);
+    put(LabelInfo, t.labelInfo, linkColumn);
+    put(LabelTech, t.labelTech, linkColumn);
 }
 
 void TAboutBox::LabelEMailClick() {
