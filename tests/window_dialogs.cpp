@@ -1,0 +1,379 @@
+// The language dialog and the About box, driven offscreen.
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "about/aboutbox.h"
+#include "build_version.h"
+#include "core/about_info.h"
+#include "i18n/languagedialog.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+class FakeVersions : public kurv::VersionSource {
+  public:
+    std::size_t size = 100;
+    bool loads = true;
+    std::map<std::string, std::string> strings = {
+        {"\\VarFileInfo\\Translation", "\x19\x04\xE3\x04"s},
+        {"\\StringFileInfo\\041904E3\\InternalName", "Kurvilon"},
+        {"\\StringFileInfo\\041904E3\\FileVersion", "1.9.2.27"},
+        {"\\StringFileInfo\\041904E3\\LegalCopyright", "(C) Разработчики"},
+    };
+    std::size_t InfoSize() override { return size; }
+    bool Load() override { return loads; }
+    std::optional<std::string> Query(std::string_view path) override {
+        auto it = strings.find(std::string(path));
+        if (it == strings.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+template <class T>
+T* Child(QWidget& w, const char* name) {
+    T* c = w.findChild<T*>(name);
+    if (!c) qFatal("no control %s", name);
+    return c;
+}
+
+QString Text(QWidget& w, const char* name) {
+    return Child<QLabel>(w, name)->text();
+}
+
+QSize ScreenSize() {
+    return QGuiApplication::primaryScreen()->geometry().size();
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void languageDesign();
+    void languageChoice_data();
+    void languageChoice();
+    void languageClosedWithoutChoice();
+    void languageStaysOnScreen_data();
+    void languageStaysOnScreen();
+
+    void aboutDesign();
+    void aboutTexts_data();
+    void aboutTexts();
+    void aboutWithoutVersionInformation();
+    void aboutFailedSteps();
+    void aboutBuildDefaults();
+    void aboutLinks_data();
+    void aboutLinks();
+    void aboutLinkUrls();
+    void aboutCentredOverParent();
+};
+
+// ---- Language dialog ----
+
+void DialogsTest::languageDesign() {
+    TfrmLanguage dlg({}, {});
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Язык (Language)"));
+    QCOMPARE(dlg.minimumSize(), QSize(104, 105));
+    QCOMPARE(dlg.maximumSize(), QSize(104, 105));
+    const Qt::WindowFlags flags = dlg.windowFlags();
+    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)));
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+
+    auto* group = Child<QGroupBox>(dlg, "GroupBox1");
+    QCOMPARE(group->geometry(), QRect(0, 0, 104, 105));
+    auto* rus = Child<QRadioButton>(dlg, "RadioButton1");
+    auto* eng = Child<QRadioButton>(dlg, "RadioButton2");
+    QCOMPARE(rus->parentWidget(), group);
+    QCOMPARE(rus->pos(), QPoint(8, 24));
+    QCOMPARE(eng->pos(), QPoint(8, 64));
+    QCOMPARE(rus->text(), QStringLiteral("Русский"));
+    QCOMPARE(eng->text(), QStringLiteral("English"));
+    QVERIFY(!rus->isChecked() && !eng->isChecked());
+    QCOMPARE(rus->accessibleDescription(), QStringLiteral("RadioButton1"));
+
+    const QSize screen = ScreenSize();
+    QCOMPARE(dlg.pos(), QPoint((screen.width() - 104) / 2, (screen.height() - 105) / 2));
+}
+
+void DialogsTest::languageChoice_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("ran");
+    QTest::newRow("Russian") << "RadioButton1"
+                             << "rus";
+    QTest::newRow("English") << "RadioButton2"
+                             << "eng";
+}
+
+void DialogsTest::languageChoice() {
+    QFETCH(QString, button);
+    QFETCH(QString, ran);
+    QStringList log;
+    TfrmLanguage dlg([&] { log << "rus"; }, [&] { log << "eng"; });
+    auto* radio = Child<QRadioButton>(dlg, button.toLatin1().constData());
+    // The click comes while the dialog runs modally, as at the first start.
+    QTimer::singleShot(0, radio, [radio] { QTest::mouseClick(radio, Qt::LeftButton); });
+    const int result = dlg.exec();
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(log, QStringList{ran});
+    QVERIFY(!dlg.isVisible());
+}
+
+void DialogsTest::languageClosedWithoutChoice() {
+    QStringList log;
+    TfrmLanguage dlg([&] { log << "rus"; }, [&] { log << "eng"; });
+    QTimer::singleShot(0, &dlg, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); });
+    QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+    QVERIFY(log.isEmpty());
+}
+
+void DialogsTest::languageStaysOnScreen_data() {
+    const QSize s = ScreenSize();
+    const int w = s.width(), h = s.height();
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("inside") << QPoint(100, 120) << QPoint(100, 120);
+    QTest::newRow("negative") << QPoint(-10, -1) << QPoint(0, 0);
+    QTest::newRow("at the 50-pixel margin") << QPoint(w - 50, h - 50) << QPoint(w - 50, h - 50);
+    QTest::newRow("beyond the margin") << QPoint(w - 49, h - 49) << QPoint(w / 2, h / 2);
+    QTest::newRow("far right, above") << QPoint(w + 500, -300) << QPoint(w / 2, 0);
+    QTest::newRow("left, far below") << QPoint(-1, h * 3) << QPoint(0, h / 2);
+}
+
+void DialogsTest::languageStaysOnScreen() {
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    TfrmLanguage dlg({}, {});
+    dlg.move(from);
+    dlg.FormActivate();
+    QCOMPARE(dlg.pos(), to);
+
+    // It also runs by itself when the dialog becomes active.
+    if (from == to) return;
+    TfrmLanguage shown({}, {});
+    shown.move(from);
+    shown.show();
+    shown.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&shown));
+    QTRY_COMPARE(shown.pos(), to);
+}
+
+// ---- About box ----
+
+void DialogsTest::aboutDesign() {
+    FakeVersions v;
+    TAboutBox box(0, v, "Dec 17 2018", {});
+    QCOMPARE(box.minimumSize(), QSize(346, 290));
+    QCOMPARE(box.maximumSize(), QSize(346, 290));
+
+    auto* panel = Child<QFrame>(box, "Panel1");
+    QCOMPARE(panel->geometry(), QRect(8, 8, 329, 233));
+    const struct {
+        const char* name;
+        QPoint pos;
+    } placed[] = {{"ProductName", {88, 16}},  {"Version", {88, 40}},      {"txtCopyright", {8, 80}},
+                  {"LabelFax", {8, 104}},     {"LabelMulti", {184, 104}}, {"LabelSite", {8, 152}},
+                  {"Label2", {112, 152}},     {"LabelWWW", {112, 168}},   {"LabelInfo", {8, 184}},
+                  {"LabelEMail", {112, 184}}, {"LabelTech", {8, 200}},    {"Label1", {112, 200}}};
+    for (const auto& p : placed) {
+        QLabel* label = Child<QLabel>(box, p.name);
+        QCOMPARE(label->parentWidget(), panel);
+        QCOMPARE(label->pos(), p.pos);
+        QCOMPARE(label->accessibleDescription(), QString(p.name));
+    }
+    QCOMPARE(Child<QLabel>(box, "Comments")->geometry(), QRect(72, 104, 96, 39));
+    QVERIFY(Child<QLabel>(box, "Comments")->wordWrap());
+    QCOMPARE(Child<QLabel>(box, "Comments")->text().count('\n'), 2);  // three numbers
+    auto* icon = Child<QLabel>(box, "ProgramIcon");
+    QCOMPARE(icon->geometry(), QRect(8, 16, 74, 44));
+    QVERIFY(icon->hasScaledContents());
+    QCOMPARE(icon->pixmap().size(), QSize(74, 44));
+    QCOMPARE(icon->cursor().shape(), Qt::PointingHandCursor);
+
+    const struct {
+        const char* name;
+        const char* hint;
+    } links[] = {{"Label2", kurv::about::kWebHint},
+                 {"LabelWWW", kurv::about::kWebHint},
+                 {"LabelEMail", "Написать письмо"},
+                 {"Label1", "Написать письмо"}};
+    for (const auto& l : links) {
+        QLabel* label = Child<QLabel>(box, l.name);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(label->font().underline());
+        QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(label->toolTip(), QString::fromUtf8(l.hint));
+    }
+    QCOMPARE(icon->toolTip(), QString::fromUtf8(kurv::about::kWebHint));
+    QVERIFY(!Child<QLabel>(box, "LabelSite")->font().underline());
+
+    auto* ok = Child<QPushButton>(box, "OKButton");
+    QCOMPARE(ok->geometry(), QRect(143, 252, 75, 25));
+    QCOMPARE(ok->text(), QStringLiteral("OK"));
+    QVERIFY(ok->isDefault());
+    QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+    QCOMPARE(box.exec(), int(QDialog::Accepted));
+}
+
+void DialogsTest::aboutTexts_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("texts");  // caption, product, version, copyright, five captions
+    QTest::newRow("Russian") << 0
+                             << QStringList{"О программе Kurvilon",
+                                            "Аппроксимация экспериментальных данных",
+                                            "Версия 1.9.2.27 от 7 декабря 2018 г.",
+                                            "(C) Разработчики",
+                                            "тел./факс.:",
+                                            "(многоканальный)",
+                                            "Сайт:",
+                                            "Общие вопросы:",
+                                            "Техподдержка:"};
+    QTest::newRow("English") << 1
+                             << QStringList{"About Kurvilon",
+                                            "Approximation of the experimental data",
+                                            "Version 1.9.2.27, 7 Dec 2018",
+                                            kurv::about::kCopyrightEnglish,
+                                            "Phone/Fax:",
+                                            "(multi-line)",
+                                            "Site:",
+                                            "General questions:",
+                                            "Technical Support:"};
+}
+
+void DialogsTest::aboutTexts() {
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    FakeVersions v;
+    TAboutBox box(language, v, "Dec  7 2018", {});
+    const QStringList got{box.windowTitle(),         Text(box, "ProductName"), Text(box, "Version"),
+                          Text(box, "txtCopyright"), Text(box, "LabelFax"),    Text(box, "LabelMulti"),
+                          Text(box, "LabelSite"),    Text(box, "LabelInfo"),   Text(box, "LabelTech")};
+    QCOMPARE(got, texts);
+    // Labels follow their texts and run neither into their neighbours nor past the panel.
+    const struct {
+        const char* name;
+        int right;
+    } bounds[] = {{"ProductName", 327}, {"Version", 327},   {"txtCopyright", 327}, {"LabelFax", 72},
+                  {"LabelMulti", 327},  {"LabelSite", 112}, {"LabelInfo", 112},    {"LabelTech", 112}};
+    for (const auto& b : bounds) {
+        QLabel* label = Child<QLabel>(box, b.name);
+        QCOMPARE(label->size(), label->sizeHint());
+        QVERIFY2(label->geometry().right() < b.right, b.name);
+    }
+}
+
+void DialogsTest::aboutWithoutVersionInformation() {
+    FakeVersions v;
+    v.size = 0;
+    TAboutBox box(1, v, "Dec 17 2018", {});
+    QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+    QCOMPARE(Text(box, "ProductName"), QStringLiteral("Product Name"));
+    QCOMPARE(Text(box, "Version"), QStringLiteral("Version"));
+    QCOMPARE(Text(box, "txtCopyright"), QStringLiteral("Copyright"));
+    // The designed captions are Russian, so they stay Russian in English.
+    QCOMPARE(Text(box, "LabelFax"), QStringLiteral("тел./факс.:"));
+    QCOMPARE(Text(box, "LabelTech"), QStringLiteral("Техподдержка:"));
+}
+
+void DialogsTest::aboutFailedSteps() {
+    {
+        FakeVersions v;
+        TAboutBox box(1, v, "Dec 17", {});  // the date does not split
+        QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(Text(box, "ProductName"), QStringLiteral("Approximation of the experimental data"));
+        QCOMPARE(Text(box, "Version"), QStringLiteral("Version"));
+        QCOMPARE(Text(box, "LabelSite"), QStringLiteral("Site:"));
+    }
+    {
+        FakeVersions v;
+        v.strings.erase("\\StringFileInfo\\041904E3\\FileVersion");
+        TAboutBox box(0, v, "Dec 17 2018", {});
+        QCOMPARE(box.windowTitle(), QStringLiteral("О программе Kurvilon"));
+        QCOMPARE(Text(box, "Version"), QStringLiteral("Version"));
+        QCOMPARE(Text(box, "txtCopyright"), QStringLiteral("(C) Разработчики"));
+    }
+    {
+        FakeVersions v;
+        v.loads = false;
+        TAboutBox box(0, v, "Dec 17 2018", {});
+        QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(Text(box, "txtCopyright"), QStringLiteral("Copyright"));
+        QCOMPARE(Text(box, "LabelInfo"), QStringLiteral("Общие вопросы:"));
+    }
+}
+
+void DialogsTest::aboutBuildDefaults() {
+    TAboutBox box(1);
+    QCOMPARE(box.windowTitle(), QStringLiteral("About Kurvilon"));
+    QVERIFY2(Text(box, "Version").startsWith(QStringLiteral("Version " KURVILON_VERSION_STRING ", ")),
+             qPrintable(Text(box, "Version")));
+}
+
+void DialogsTest::aboutLinks_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("opened");
+    const QString mailRus = "mailto:info@example.com?Subject=Аппроксимация экспериментальных данных";
+    const QString mailEng = "mailto:info@example.com?Subject=Approximation of the experimental data";
+    const QString web = "https://www.example.com/";
+    QTest::newRow("general mail, Russian") << 0 << "LabelEMail" << mailRus;
+    QTest::newRow("support mail writes to the general address") << 0 << "Label1" << mailRus;
+    QTest::newRow("general mail, English") << 1 << "LabelEMail" << mailEng;
+    QTest::newRow("support mail, English") << 1 << "Label1" << mailEng;
+    QTest::newRow("main web") << 0 << "LabelWWW" << web;
+    QTest::newRow("second web opens the main one") << 1 << "Label2" << web;
+    QTest::newRow("picture") << 0 << "ProgramIcon" << web;
+}
+
+void DialogsTest::aboutLinks() {
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, opened);
+    FakeVersions v;
+    QStringList shell;
+    TAboutBox box(language, v, "Dec 17 2018", [&](const QString& s) { shell << s; });
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QLabel* label = Child<QLabel>(box, control.toLatin1().constData());
+    QTest::mouseClick(label, Qt::RightButton);
+    QVERIFY(shell.isEmpty());
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(shell, QStringList{opened});
+    QVERIFY(box.isVisible());
+}
+
+void DialogsTest::aboutLinkUrls() {
+    QCOMPARE(TAboutBox::LinkUrl("mailto:info@example.com?Subject=Approximation of the experimental data")
+                 .toEncoded(),
+             QByteArray("mailto:info@example.com?Subject=Approximation%20of%20the%20experimental%20data"));
+    QCOMPARE(TAboutBox::LinkUrl("mailto:a@example.com?Subject=Аб в").toEncoded(),
+             QByteArray("mailto:a@example.com?Subject=%D0%90%D0%B1%20%D0%B2"));
+    QCOMPARE(TAboutBox::LinkUrl("https://www.example.com/").toEncoded(),
+             QByteArray("https://www.example.com/"));
+    QCOMPARE(TAboutBox::LinkUrl("www.example.org").toEncoded(), QByteArray("http://www.example.org"));
+}
+
+void DialogsTest::aboutCentredOverParent() {
+    QWidget main;
+    main.setGeometry(60, 40, 600, 420);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    FakeVersions v;
+    TAboutBox box(0, v, "Dec 17 2018", {}, &main);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QPoint delta = box.frameGeometry().center() - main.frameGeometry().center();
+    QVERIFY2(delta.manhattanLength() <= 2, qPrintable(QString("%1,%2").arg(delta.x()).arg(delta.y())));
+}
+
+QTEST_MAIN(DialogsTest)
+#include "window_dialogs.moc"
