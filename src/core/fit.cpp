@@ -1,4 +1,3 @@
-// Placeholder until the fit lands.
 #include "core/fit.h"
 
 #include <cmath>
@@ -7,35 +6,171 @@
 
 namespace kurv {
 
-int MinimumPairs(FitKind kind) { return static_cast<int>(kind) + 2; }
+namespace {
+
+using L = long double;
+
+// Below 2^1024 - 2^970 an extended value rounds to at most DBL_MAX.
+constexpr L kDoubleLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
+
+inline bool Finite(L v) {
+    return std::fabs(v) < kDoubleLimit;
+}
+
+// The store of a term, sum or residual: rounded to double, an error when it
+// leaves the double range.
+inline double Store(L v) {
+    if (!Finite(v)) [[unlikely]]
+        throw ArithmeticError();
+    return static_cast<double>(v);
+}
+
+// One solution's arithmetic: a division by exactly zero marks the step as
+// faulted (and yields 0 so nothing undefined is computed), an assignment
+// happens only when its step did not fault and its value fits in a double.
+class Steps {
+  public:
+    L Div(L p, L q) {
+        if (q == 0) {
+            fault_ = true;
+            return 0;
+        }
+        return p / q;
+    }
+    // False when the step faulted; `dst` is then left alone.
+    bool Assign(double& dst, L v) {
+        if (fault_ || !Finite(v)) return false;
+        dst = static_cast<double>(v);
+        return true;
+    }
+
+  private:
+    bool fault_ = false;
+};
+
+SolveResult SolveLinear(const PowerSums& s, Coefficients& c) {
+    Steps k;
+    const L n = s.n;
+    c.a2 = 0;
+    c.a3 = 0;
+    if (!k.Assign(c.a1, k.Div(L{s.S1} * s.T0 - n * s.T1, L{s.S1} * s.S1 - n * s.S2)))
+        return SolveResult::Fault;
+    if (!k.Assign(c.a0, k.Div(L{s.T0} - L{c.a1} * s.S1, n))) return SolveResult::Fault;
+    return SolveResult::Ok;
+}
+
+SolveResult SolveQuadratic(const PowerSums& s, Coefficients& c) {
+    Steps k;
+    const L n = s.n;
+    const L S1 = s.S1, S2 = s.S2, S3 = s.S3, S4 = s.S4, T0 = s.T0, T1 = s.T1, T2 = s.T2;
+    // The eliminated system's quantities, kept in extended precision.
+    const L A = T2 - k.Div(T0 * S4, S2);
+    const L B = S2 - k.Div(S1 * S3, S2);
+    const L C = k.Div(T0 * S3, S2) - T1;
+    const L D = S3 - k.Div(S1 * S4, S2);
+    const L E = S2 - k.Div(n * S4, S2);
+    const L F = S1 - k.Div(n * S3, S2);
+    const L G = T1 - k.Div(T0 * S3, S2);
+
+    if (!k.Assign(c.a0, k.Div(A + k.Div(C, B) * D, E - k.Div(F, B) * D))) return SolveResult::Fault;
+    if (!k.Assign(c.a1, k.Div(G - F * c.a0, B))) return SolveResult::Fault;
+    if (!k.Assign(c.a2, k.Div((T0 - n * c.a0) - c.a1 * S1, S2))) return SolveResult::Fault;
+    c.a3 = 0;
+    return SolveResult::Ok;
+}
+
+SolveResult SolveCubic(const PowerSums& s, Coefficients& c) {
+    Steps k;
+    const L n = s.n;
+    const L S1 = s.S1, S2 = s.S2, S3 = s.S3, S4 = s.S4, S5 = s.S5, S6 = s.S6;
+    const L T0 = s.T0, T1 = s.T1, T2 = s.T2, T3 = s.T3;
+    // The eliminated system's quantities, kept in extended precision.
+    const L P = S4 * S6 - S5 * S5;
+    const L U = S3 * S6 - S4 * S5;
+    const L V = S2 * S6 - S3 * S5;
+    const L W = S1 * S6 - S3 * S4;
+    const L R = S6 * T2 - S5 * T3;
+    const L Q = W * P - U * V;
+    const L Mx = (S2 * S6 - S4 * S4) * P - U * U;
+
+    // a3 first holds U, then M: the same quantity as Mx, but from the rounded U.
+    if (!k.Assign(c.a3, U)) return SolveResult::Fault;
+    if (!k.Assign(c.a3, (S2 * S6 - S4 * S4) * P - L{c.a3} * c.a3)) return SolveResult::Fault;
+    const L M = c.a3;
+
+    const L num0 = ((S6 * T0 - S3 * T3) * P - V * R) * M - ((S6 * T1 - S4 * T3) * P - U * R) * Q;
+    const L den0 = ((n * S6 - S3 * S3) * P - V * V) * M - Q * Q;
+    if (!k.Assign(c.a0, k.Div(num0, den0))) return SolveResult::Fault;
+    if (!k.Assign(c.a1, k.Div(((T1 * S6 - T3 * S4) * P - U * R) - Q * c.a0, Mx))) return SolveResult::Fault;
+    if (!k.Assign(c.a2, k.Div(R + (S3 * S5 - S2 * S6) * c.a0 + (S4 * S5 - S3 * S6) * c.a1, P)))
+        return SolveResult::Fault;
+    if (!k.Assign(c.a3, k.Div(((T3 - S3 * c.a0) - S4 * c.a1) - S5 * c.a2, S6))) return SolveResult::Fault;
+    return SolveResult::Ok;
+}
+
+}  // namespace
+
+int MinimumPairs(FitKind kind) {
+    return static_cast<int>(kind) + 2;
+}
 
 void PowerSums::Add(double x, double y) {
-    S1 += x; S2 += x * x; S3 += x * x * x; S4 += x * x * x * x; S5 += x * x * x * x * x;
-    S6 += x * x * x * x * x * x; T0 += y; T1 += x * y; T2 += x * x * y; T3 += x * x * x * y;
+    const L X = x, Y = y;
+    const double x2 = Store(X * X);
+    const double x3 = Store(X * X * X);
+    const double x4 = Store(L{x2} * x2);
+    const double x5 = Store(L{x4} * x);
+    const double x6 = Store(L{x4} * x2);
+    const double xy = Store(X * Y);
+    const double x2y = Store(L{x2} * y);
+    const double x3y = Store(L{x3} * y);
+    S1 = Store(L{S1} + x);
+    S2 = Store(L{S2} + x2);
+    S3 = Store(L{S3} + x3);
+    S4 = Store(L{S4} + x4);
+    S5 = Store(L{S5} + x5);
+    S6 = Store(L{S6} + x6);
+    T0 = Store(L{T0} + y);
+    T1 = Store(L{T1} + xy);
+    T2 = Store(L{T2} + x2y);
+    T3 = Store(L{T3} + x3y);
     ++n;
 }
 
 SolveResult Solve(int kind, const PowerSums& s, Coefficients& c) {
-    if (kind != 0) return SolveResult::Ok;
-    c.a2 = 0; c.a3 = 0;
-    double den = s.S1 * s.S1 - s.n * s.S2;
-    if (den == 0) return SolveResult::Fault;
-    c.a1 = (s.S1 * s.T0 - s.n * s.T1) / den;
-    c.a0 = (s.T0 - c.a1 * s.S1) / s.n;
-    return SolveResult::Ok;
+    switch (kind) {
+        case static_cast<int>(FitKind::Linear):
+            return SolveLinear(s, c);
+        case static_cast<int>(FitKind::Quadratic):
+            return SolveQuadratic(s, c);
+        case static_cast<int>(FitKind::Cubic):
+            return SolveCubic(s, c);
+        default:
+            return SolveResult::Ok;
+    }
 }
 
 double Evaluate(const Coefficients& c, double x) {
-    return ((c.a3 * x) * x) * x + (c.a2 * x) * x + c.a1 * x + c.a0;
+    const L X = x;
+    return Store(((c.a3 * X) * X) * X + (c.a2 * X) * X + c.a1 * X + c.a0);
 }
-double EvaluateNested(const Coefficients& c, double x) { return ((c.a3 * x + c.a2) * x + c.a1) * x + c.a0; }
+
+double EvaluateNested(const Coefficients& c, double x) {
+    const L X = x;
+    return Store(((c.a3 * X + c.a2) * X + c.a1) * X + c.a0);
+}
 
 void ErrorMeasures::Add(double y, double f) {
-    double d = std::fabs(y - f);
+    double d = Store(L{y} - f);
+    if (d < 0) d = -d;
     if (!(maxError >= d)) maxError = d;
-    sumSquares += d * d;
+    sumSquares = Store(L{sumSquares} + L{d} * d);
     m += 1;
 }
-double ErrorMeasures::Sigma() const { return m > 1 ? std::sqrt(sumSquares / (m - 1)) : 0; }
+
+double ErrorMeasures::Sigma() const {
+    if (!(m > 1)) return 0;
+    return static_cast<double>(std::sqrt(L{sumSquares} / (L{m} - 1)));
+}
 
 }  // namespace kurv
