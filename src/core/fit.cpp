@@ -10,19 +10,8 @@ namespace {
 
 using L = long double;
 
-// Below 2^1024 - 2^970 an extended value rounds to at most DBL_MAX.
-constexpr L kDoubleLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
-
 inline bool Finite(L v) {
-    return std::fabs(v) < kDoubleLimit;
-}
-
-// The store of a term, sum or residual: rounded to double, an error when it
-// leaves the double range.
-inline double Store(L v) {
-    if (!Finite(v)) [[unlikely]]
-        throw ArithmeticError();
-    return static_cast<double>(v);
+    return std::fabs(v) < detail::kDoubleLimit;
 }
 
 // One solution's arithmetic: a division by exactly zero marks the step as
@@ -108,33 +97,50 @@ SolveResult SolveCubic(const PowerSums& s, Coefficients& c) {
     return SolveResult::Ok;
 }
 
+// The terms and sums of one pair, each rounded to double where it is stored;
+// `store` decides whether a stored value is checked.
+template <class StoreFn>
+void AddPair(PowerSums& s, double x, double y, StoreFn store) {
+    const L X = x, Y = y;
+    const double x2 = store(X * X);
+    const double x3 = store(X * X * X);
+    const double x4 = store(L{x2} * x2);
+    const double x5 = store(L{x4} * x);
+    const double x6 = store(L{x4} * x2);
+    const double xy = store(X * Y);
+    const double x2y = store(L{x2} * y);
+    const double x3y = store(L{x3} * y);
+    s.S1 = store(L{s.S1} + x);
+    s.S2 = store(L{s.S2} + x2);
+    s.S3 = store(L{s.S3} + x3);
+    s.S4 = store(L{s.S4} + x4);
+    s.S5 = store(L{s.S5} + x5);
+    s.S6 = store(L{s.S6} + x6);
+    s.T0 = store(L{s.T0} + y);
+    s.T1 = store(L{s.T1} + xy);
+    s.T2 = store(L{s.T2} + x2y);
+    s.T3 = store(L{s.T3} + x3y);
+    ++s.n;
+}
+
 }  // namespace
+
+void detail::ThrowOverflow() {
+    throw ArithmeticError();
+}
 
 int MinimumPairs(FitKind kind) {
     return static_cast<int>(kind) + 2;
 }
 
 void PowerSums::Add(double x, double y) {
-    const L X = x, Y = y;
-    const double x2 = Store(X * X);
-    const double x3 = Store(X * X * X);
-    const double x4 = Store(L{x2} * x2);
-    const double x5 = Store(L{x4} * x);
-    const double x6 = Store(L{x4} * x2);
-    const double xy = Store(X * Y);
-    const double x2y = Store(L{x2} * y);
-    const double x3y = Store(L{x3} * y);
-    S1 = Store(L{S1} + x);
-    S2 = Store(L{S2} + x2);
-    S3 = Store(L{S3} + x3);
-    S4 = Store(L{S4} + x4);
-    S5 = Store(L{S5} + x5);
-    S6 = Store(L{S6} + x6);
-    T0 = Store(L{T0} + y);
-    T1 = Store(L{T1} + xy);
-    T2 = Store(L{T2} + x2y);
-    T3 = Store(L{T3} + x3y);
-    ++n;
+    // With |x| <= 1e40 and |y| <= 1e100 every term stays below 1e240, far
+    // below half a unit of DBL_MAX (2^970), so no term and no finite sum can
+    // leave the double range: the checks are needed only beyond.
+    if (std::fabs(x) <= 1e40 && std::fabs(y) <= 1e100) [[likely]]
+        AddPair(*this, x, y, [](L v) { return static_cast<double>(v); });
+    else
+        AddPair(*this, x, y, detail::StoreChecked);
 }
 
 SolveResult Solve(int kind, const PowerSums& s, Coefficients& c) {
@@ -148,24 +154,6 @@ SolveResult Solve(int kind, const PowerSums& s, Coefficients& c) {
         default:
             return SolveResult::Ok;
     }
-}
-
-double Evaluate(const Coefficients& c, double x) {
-    const L X = x;
-    return Store(((c.a3 * X) * X) * X + (c.a2 * X) * X + c.a1 * X + c.a0);
-}
-
-double EvaluateNested(const Coefficients& c, double x) {
-    const L X = x;
-    return Store(((c.a3 * X + c.a2) * X + c.a1) * X + c.a0);
-}
-
-void ErrorMeasures::Add(double y, double f) {
-    double d = Store(L{y} - f);
-    if (d < 0) d = -d;
-    if (!(maxError >= d)) maxError = d;
-    sumSquares = Store(L{sumSquares} + L{d} * d);
-    m += 1;
 }
 
 double ErrorMeasures::Sigma() const {

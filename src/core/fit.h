@@ -3,6 +3,7 @@
 // in long double (80-bit) and rounded to double where it is stored.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace kurv {
@@ -35,11 +36,11 @@ SolveResult Solve(int kind, const PowerSums& s, Coefficients& c);
 
 // ((a3*x)*x)*x + (a2*x)*x + a1*x + a0 in extended precision, rounded to double.
 // Throws ArithmeticError when the result is not finite.
-double Evaluate(const Coefficients& c, double x);
+inline double Evaluate(const Coefficients& c, double x);
 
 // ((a3*x + a2)*x + a1)*x + a0, the fill command's nested order.
 // Throws ArithmeticError when the result is not finite.
-double EvaluateNested(const Coefficients& c, double x);
+inline double EvaluateNested(const Coefficients& c, double x);
 
 struct ErrorMeasures {
     double maxError = 0;
@@ -48,9 +49,43 @@ struct ErrorMeasures {
 
     // Adds the residual of one pair, f being Evaluate(x). Throws ArithmeticError
     // when the residual or its square leaves the double range.
-    void Add(double y, double f);
+    inline void Add(double y, double f);
     // sqrt(sumSquares / (m - 1)) for m > 1, else 0.
     double Sigma() const;
 };
+
+// The per-pair work is inline: the recalculation runs it for every row.
+namespace detail {
+
+// Below 2^1024 - 2^970 an extended value rounds to at most DBL_MAX.
+inline constexpr long double kDoubleLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
+
+// Rounds to double; throws ArithmeticError when the value leaves the double range.
+[[noreturn]] void ThrowOverflow();
+inline double StoreChecked(long double v) {
+    if (!(std::fabs(v) < kDoubleLimit)) [[unlikely]]
+        ThrowOverflow();
+    return static_cast<double>(v);
+}
+
+}  // namespace detail
+
+inline double Evaluate(const Coefficients& c, double x) {
+    const long double X = x;
+    return detail::StoreChecked(((c.a3 * X) * X) * X + (c.a2 * X) * X + c.a1 * X + c.a0);
+}
+
+inline double EvaluateNested(const Coefficients& c, double x) {
+    const long double X = x;
+    return detail::StoreChecked(((c.a3 * X + c.a2) * X + c.a1) * X + c.a0);
+}
+
+inline void ErrorMeasures::Add(double y, double f) {
+    double d = detail::StoreChecked(static_cast<long double>(y) - f);
+    if (d < 0) d = -d;
+    if (!(maxError >= d)) maxError = d;
+    sumSquares = detail::StoreChecked(static_cast<long double>(sumSquares) + static_cast<long double>(d) * d);
+    m += 1;
+}
 
 }  // namespace kurv
