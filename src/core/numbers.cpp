@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -21,26 +22,15 @@ constexpr long double kPow10L[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6
                                    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
 constexpr int kMaxExactPow10 = 27;
 
-constexpr std::uint64_t kPow10U[] = {1ULL,
-                                     10ULL,
-                                     100ULL,
-                                     1000ULL,
-                                     10000ULL,
-                                     100000ULL,
-                                     1000000ULL,
-                                     10000000ULL,
-                                     100000000ULL,
-                                     1000000000ULL,
-                                     10000000000ULL,
-                                     100000000000ULL,
-                                     1000000000000ULL,
-                                     10000000000000ULL,
-                                     100000000000000ULL,
-                                     1000000000000000ULL,
-                                     10000000000000000ULL,
-                                     100000000000000000ULL,
-                                     1000000000000000000ULL,
-                                     10000000000000000000ULL};
+constexpr auto kPow10U = [] {
+    std::array<std::uint64_t, 20> p{};
+    std::uint64_t v = 1;
+    for (auto& x : p) {
+        x = v;
+        v *= 10;  // wraps once, after 10^19, unused
+    }
+    return p;
+}();
 
 // Every uint64 below 10^19 holds 19 digits; more would not fit.
 constexpr int kMaxMantissaDigits = 19;
@@ -63,12 +53,17 @@ long double ConvertSlow(const char* intBegin, const char* intEnd, const char* fr
     s.reserve(static_cast<std::size_t>((intEnd - intBegin) + (fracEnd - fracBegin)) + 16);
     if (intBegin == intEnd) s += '0';
     s.append(intBegin, intEnd);
+    const std::size_t point = s.size();
     s += '.';
     s.append(fracBegin, fracEnd);
     s += 'e';
     s += std::to_string(exponent);
     if (locale_t loc = CLocale()) return strtold_l(s.c_str(), nullptr, loc);
-    return std::strtold(s.c_str(), nullptr);  // no "C" locale object: the process locale is "C" too
+    // No "C" locale object (newlocale fails only without memory): write the
+    // process locale's separator instead.
+    const char* dp = localeconv()->decimal_point;
+    if (dp && dp[0] && !dp[1]) s[point] = dp[0];
+    return std::strtold(s.c_str(), nullptr);
 }
 
 }  // namespace
@@ -149,7 +144,7 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
     while (p != end && *p == ' ') ++p;
     if (p != end) return std::nullopt;
 
-    if (m == 0) return neg ? -0.0L : 0.0L;  // all digits zero (inexact needs a non-zero digit after m filled)
+    if (m == 0) return neg ? -0.0L : 0.0L;  // every digit is zero
 
     long double v;
     const long long e10 = scale + exponent;
