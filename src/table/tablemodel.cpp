@@ -1,0 +1,96 @@
+#include "table/tablemodel.h"
+
+#include <algorithm>
+
+using kurv::DataTable;
+
+TableModel::TableModel(DataTable* table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
+
+int TableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : table_->RowCount() - 1;
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : DataTable::kColumns;
+}
+
+bool TableModel::HasCell(int col, int row) const {
+    return col >= 0 && col < DataTable::kColumns && row >= 0 && row < table_->RowCount();
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    // Bounds are checked so that a view painting between a direct change of
+    // the table and its notification never reads past the end.
+    const int row = index.row() + 1;
+    if (!HasCell(index.column(), row)) return {};
+    return QString::fromStdString(table_->Cell(index.column(), row));
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !HasCell(section, 0)) return {};
+    return QString::fromStdString(table_->Cell(section, 0));
+}
+
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}
+
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid()) return false;
+    SetCell(index.column(), index.row() + 1, value.toString().toStdString());
+    return true;
+}
+
+void TableModel::SetCell(int col, int row, std::string text) {
+    if (!HasCell(col, row)) return;
+    if (table_->Cell(col, row) == text) return;
+    table_->SetCell(col, row, std::move(text));
+    if (bulkDepth_ > 0) return;
+    if (row == 0) {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    } else {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
+    }
+}
+
+void TableModel::SetRowCount(int count) {
+    count = std::max(count, 1);
+    const int old = table_->RowCount();
+    if (count == old) return;
+    if (bulkDepth_ > 0) {
+        table_->SetRowCount(count);
+    } else if (count > old) {
+        beginInsertRows(QModelIndex(), old - 1, count - 2);
+        table_->SetRowCount(count);
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), count - 1, old - 2);
+        table_->SetRowCount(count);
+        endRemoveRows();
+    }
+}
+
+void TableModel::MoveColumn(int from, int to) {
+    if (from == to || !HasCell(from, 0) || !HasCell(to, 0)) return;
+    for (DataTable::Row& r : table_->Rows()) {
+        if (from < to)
+            std::rotate(r.begin() + from, r.begin() + from + 1, r.begin() + to + 1);
+        else
+            std::rotate(r.begin() + to, r.begin() + from, r.begin() + from + 1);
+    }
+    if (bulkDepth_ > 0) return;
+    emit headerDataChanged(Qt::Horizontal, 0, DataTable::kColumns - 1);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, DataTable::kColumns - 1));
+}
+
+void TableModel::BeginBulkChange() {
+    if (bulkDepth_++ == 0) beginResetModel();
+}
+
+void TableModel::EndBulkChange() {
+    if (bulkDepth_ == 0) return;
+    if (--bulkDepth_ == 0) endResetModel();
+}
