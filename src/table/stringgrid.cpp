@@ -349,21 +349,17 @@ void TStringGrid::MoveTo(int col, int row, bool extend) {
 void TStringGrid::ApplyCurrent(bool scroll) {
     if (!IsDataCell(col_, row_)) return;
     const QModelIndex current = model_->index(row_ - 1, col_);
-    ++syncing_;
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     ApplyBlock();
-    --syncing_;
     if (scroll) scrollTo(current);
 }
 
 void TStringGrid::ApplyBlock() {
     const TGridRect r = Selection();
     if (!IsDataCell(r.left, r.top) || !IsDataCell(r.right, r.bottom)) return;
-    ++syncing_;
     selectionModel()->select(
         QItemSelection(model_->index(r.top - 1, r.left), model_->index(r.bottom - 1, r.right)),
         QItemSelectionModel::ClearAndSelect);
-    --syncing_;
 }
 
 void TStringGrid::FollowCurrent() {

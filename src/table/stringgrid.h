@@ -41,8 +41,9 @@ class TStringGrid : public QTableView {
     TableModel* Model() const { return model_; }
 
     int RowCount() const;
-    // Growing appends empty rows, shrinking drops the last ones (never below
-    // one data row's worth of header: at least row 0 stays).
+    // Growing appends empty rows, shrinking drops the last ones with their
+    // cells (never below 1: the header row stays). One notification either
+    // way; the current cell stays where it still fits, with no signal.
     void SetRowCount(int count);
 
     std::string Cell(int col, int row) const;
@@ -155,5 +156,4 @@ class TStringGrid : public QTableView {
     bool dragging_ = false;
     QPoint dragPos_;
     bool restoringColumns_ = false;
-    int syncing_ = 0;  // > 0 while the view is set from our own state
 };
