@@ -228,7 +228,12 @@ TChart::TChart(QWidget* parent) : QChartView(new QChart(), parent) {
     c->setPlotAreaBackgroundPen(QPen(Qt::black, 1));
     c->layout()->setContentsMargins(0, 0, 0, 0);
     c->setMargins(QMargins(4, 4, 10, 2));
+    // Axis labels in the locale's decimal separator, without digit grouping,
+    // like every other number the program shows.
     c->setLocalizeNumbers(true);
+    QLocale locale = c->locale();
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    c->setLocale(locale);
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(8);
     c->setTitleFont(titleFont);
@@ -274,7 +279,12 @@ TChart::TChart(QWidget* parent) : QChartView(new QChart(), parent) {
     ApplyRanges(m_homeX, m_homeY);
 }
 
-TChart::~TChart() = default;
+TChart::~TChart() {
+    // The chart goes with the scene after this object: no more calls into it.
+    chart()->disconnect(this);
+    m_axisX->disconnect(this);
+    m_axisY->disconnect(this);
+}
 
 // ---- series contents ----
 
@@ -508,38 +518,71 @@ void TChart::ApplyRanges(Range x, Range y) const {
         axis->setTickType(QValueAxis::TicksFixed);
         axis->setRange(r.lo, r.hi);
     }
-    UpdateTicks(m_axisX, std::max(width() - 60, 60));
-    UpdateTicks(m_axisY, std::max(height() - 30, 40));
+    UpdateAllTicks();
     m_layer->update();
+}
+
+namespace {
+
+// A tick step of 1, 2 or 5 times a power of ten giving about `wanted` ticks,
+// and the label format that tells its ticks apart.
+struct TickPlan {
+    double step = 0;
+    char form = 'f';
+    int precision = 0;
+};
+
+TickPlan PlanTicks(double lo, double hi, int wanted) {
+    TickPlan t;
+    const double raw = (hi - lo) / wanted;
+    if (!(raw > 0) || !std::isfinite(raw)) return t;
+    const double unit = std::pow(10.0, std::floor(std::log10(raw)));
+    const double f = raw / unit;
+    t.step = (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * unit;
+    const double mag = std::max(std::fabs(lo), std::fabs(hi));
+    const int stepExp = int(std::floor(std::log10(t.step)));
+    if (mag >= 1e9 || stepExp < -6) {
+        t.form = 'e';
+        t.precision = std::clamp(int(std::floor(std::log10(mag))) - stepExp, 0, 15);
+    } else {
+        t.precision = std::max(0, -stepExp);
+    }
+    return t;
+}
+
+}  // namespace
+
+void TChart::UpdateAllTicks() const {
+    // The plot area as last laid out; before the first layout, a guess from the size.
+    const QRectF plot = chart()->plotArea();
+    UpdateTicks(m_axisX, plot.width() > 20 ? int(plot.width()) : std::max(width() - 60, 60));
+    UpdateTicks(m_axisY, plot.height() > 20 ? int(plot.height()) : std::max(height() - 30, 40));
 }
 
 void TChart::UpdateTicks(QValueAxis* axis, int pixels) const {
     const double lo = axis->min(), hi = axis->max();
-    const double span = hi - lo;
-    const int wanted = std::clamp(pixels / (axis == m_axisX ? 70 : 40), 2, 10);
-    const double raw = span / wanted;
-    if (!(raw > 0) || !std::isfinite(raw)) {
+    const bool horizontal = axis == m_axisX;
+    int wanted = std::clamp(pixels / (horizontal ? 70 : 40), 2, 10);
+    TickPlan t = PlanTicks(lo, hi, wanted);
+    if (t.step <= 0) {
         axis->setTickType(QValueAxis::TicksFixed);
         axis->setTickCount(5);
         axis->setLabelFormat(QStringLiteral("%.6g"));
         return;
     }
-    const double e = std::floor(std::log10(raw));
-    const double unit = std::pow(10.0, e);
-    const double f = raw / unit;
-    const double step = (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * unit;
-    const double anchor = std::floor(lo / step) * step;
-    const double mag = std::max(std::fabs(lo), std::fabs(hi));
-    const int stepExp = int(std::floor(std::log10(step)));
-    QString format;
-    if (mag >= 1e9 || stepExp < -6) {
-        const int digits = std::clamp(int(std::floor(std::log10(mag))) - stepExp, 0, 15);
-        format = QStringLiteral("%.%1e").arg(digits);
-    } else {
-        format = QStringLiteral("%.%1f").arg(std::max(0, -stepExp));
+    if (horizontal) {
+        // Fewer ticks while the labels would run into one another.
+        const QFontMetricsF fm(axis->labelsFont());
+        const QLocale& locale = chart()->locale();
+        for (; wanted > 1; t = PlanTicks(lo, hi, --wanted)) {
+            const double label = std::max(fm.horizontalAdvance(locale.toString(lo, t.form, t.precision)),
+                                          fm.horizontalAdvance(locale.toString(hi, t.form, t.precision)));
+            if ((label + 12) * ((hi - lo) / t.step) <= pixels) break;
+        }
     }
-    axis->setLabelFormat(format);
-    axis->setTickInterval(step);
+    const double anchor = std::floor(lo / t.step) * t.step;
+    axis->setLabelFormat(QStringLiteral("%.%1%2").arg(t.precision).arg(QLatin1Char(t.form)));
+    axis->setTickInterval(t.step);
     axis->setTickAnchor(std::isfinite(anchor) ? anchor : lo);
     axis->setTickType(QValueAxis::TicksDynamic);
 }
@@ -793,9 +836,7 @@ void TChart::SyncGeometry() {
 void TChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     if (m_titleVisible) ApplyTitle();
-    // Tick density follows the size.
-    UpdateTicks(m_axisX, std::max(width() - 60, 60));
-    UpdateTicks(m_axisY, std::max(height() - 30, 40));
+    UpdateAllTicks();  // tick density follows the size
 }
 
 void TChart::RenderTo(QPainter* painter, const QRectF& target) {

@@ -154,6 +154,7 @@ class TChart : public QChartView {
     void UpdateHome();
     void FlushRanges() const;
     void ApplyRanges(Range x, Range y) const;
+    void UpdateAllTicks() const;
     void UpdateTicks(QValueAxis* axis, int pixels) const;
     void ApplyTitle();
     void SyncGeometry();
