@@ -1,0 +1,193 @@
+// The chart of the main window: twelve series over two value axes, drawn by
+// one graphics item of our own on top of a QChart that supplies the frame,
+// axes, grid and title. Qt's own series make one graphics item per point,
+// which does not survive 100,000 measured points; here every series is a
+// plain vector painted in one pass through the plot-area mapping.
+//
+// Series are numbered 1..12: 1 the measured points, 2 the fitted curve,
+// 3..12 the ten evaluation points (one point each).
+#pragma once
+
+#include <QChartView>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QMenu>
+#include <QPointF>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QRubberBand;
+class QValueAxis;
+
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    QString label;
+    QColor colour;  // invalid: the series' own colour
+};
+
+// How a series is drawn; fixed per series at construction.
+struct SeriesLook {
+    enum class Kind { Points, FastLine };
+    enum class Pointer { None, Rectangle, Triangle };
+    enum class MarkStyle { Value, LabelValue };
+
+    Kind kind = Kind::Points;
+    QColor colour;  // the series' own colour (outline of triangles, the line)
+    Pointer pointer = Pointer::None;
+    int pointerSize = 0;  // half width and half height in pixels ("2 x 2")
+    bool pointerOutline = false;
+    QColor pointerFill;  // fill of points without a colour of their own
+    MarkStyle markStyle = MarkStyle::Value;
+    bool markTransparent = true;
+    bool markFrame = false;
+    bool arrowVisible = false;
+    int arrowLength = 0;
+    QColor arrowColour;
+};
+
+class TChart : public QChartView {
+    Q_OBJECT
+  public:
+    static constexpr int kSeriesCount = 12;
+
+    explicit TChart(QWidget* parent = nullptr);
+    ~TChart() override;
+
+    // Series contents. Every series keeps its points ordered by ascending X
+    // (equal X keep the order they came in). Out-of-range series numbers are ignored.
+    void Clear(int series);
+    void ClearAll();  // series 1..12 in this order
+    void AddPoint(int series, double x, double y, const QString& label = {}, QColor colour = {});
+    void SetPoints(int series, std::vector<ChartPoint> points);  // replaces the series
+    void SetLine(const QList<QPointF>& points);                  // replaces series 2
+    int Count(int series) const;
+    const std::vector<ChartPoint>& Points(int series) const;
+    // Smallest and largest X of the series' finite points; nothing when it has none.
+    std::optional<std::pair<double, double>> XExtent(int series) const;
+
+    // Value marks. The number text comes from the formatter (the program's own
+    // number form); until one is set, up to 15 significant digits with ".".
+    void SetMarksVisible(int series, bool visible);
+    bool MarksVisible(int series) const;
+    void SetValueFormatter(std::function<QString(double)> formatter);
+    QString MarkText(int series, int index) const;
+    const SeriesLook& Look(int series) const;
+
+    // Zoom and scroll. The axes follow the data of all series (with a small
+    // margin) until the user zooms or scrolls; UndoZoom returns to that.
+    void UndoZoom();
+    bool IsZoomed() const { return m_zoomed; }
+    QValueAxis* AxisX() const;
+    QValueAxis* AxisY() const;
+    // Where a value lies in widget coordinates (with the current axes and plot area).
+    QPointF MapToWidget(double x, double y) const;
+
+    // The title: hidden at start, its text one empty line.
+    void SetTitleLines(const QStringList& lines);
+    QStringList TitleLines() const { return m_titleLines; }
+    void SetTitleVisible(bool visible);
+    bool TitleVisible() const { return m_titleVisible; }
+
+    // The pop-up menu opened by a right click without drag (with the default
+    // context-menu policy; CustomContextMenu emits customContextMenuRequested instead).
+    void SetPopupMenu(QMenu* menu);
+    QMenu* PopupMenu() const { return m_popup; }
+
+    // The chart as on screen (size, zoom, series, marks, title) into target,
+    // scaled with its aspect kept and centred. Used for pictures and printing.
+    void RenderTo(QPainter* painter, const QRectF& target);
+    QByteArray ToSvg();
+    QImage ToImage();
+
+  signals:
+    // A mouse press on a point of a series (or on the curve); it starts neither zoom nor scroll.
+    void seriesClicked(int series, int valueIndex, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                       QPoint pos);
+    // A click: press and release without a zoom or scroll drag, any button, after
+    // the seriesClicked of the same press. The release after a press on a series
+    // is always a click.
+    void clicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    class Layer;
+    struct Series {
+        // Points added out of order are sorted on the next read, not on each add.
+        mutable std::vector<ChartPoint> points;
+        mutable bool unsorted = false;
+        bool marksVisible = false;
+        bool hasExtent = false;
+        double minX = 0, maxX = 0, minY = 0, maxY = 0;
+        mutable std::vector<QString> markCache;  // mark texts while marks are shown
+    };
+    struct Range {
+        double lo = 0, hi = 1;
+    };
+    struct Mapping;
+    struct Hit {
+        int series = 0;
+        int index = -1;
+    };
+    enum class Drag { None, Zoom, Pan, SeriesPress, Other };
+
+    Series* Data(int series);
+    const Series* Data(int series) const;
+    void Changed(Series& s, bool extentChanged);
+    void RecomputeExtent(Series& s);
+    const std::vector<ChartPoint>& Sorted(const Series& s) const;
+    void UpdateHome();
+    void FlushRanges() const;
+    void ApplyRanges(Range x, Range y) const;
+    void UpdateAllTicks() const;
+    void UpdateTicks(QValueAxis* axis, int pixels) const;
+    void ApplyTitle();
+    void SyncGeometry();
+    Mapping CurrentMapping(bool flush = true) const;
+    void Paint(QPainter* painter) const;
+    void PaintMarks(QPainter* painter, const Mapping& m) const;
+    std::optional<Hit> HitTest(QPointF scenePos) const;
+    void ZoomToRect(QRectF sceneRect);
+    void PanBy(QPointF sceneDelta);
+    void OpenContextMenu(QPoint viewportPos, QPoint globalPos, Qt::KeyboardModifiers modifiers);
+    void Press(QMouseEvent* event);
+
+    std::array<Series, kSeriesCount> m_series;
+    std::array<SeriesLook, kSeriesCount> m_look;
+    std::function<QString(double)> m_formatter;
+    QValueAxis* m_axisX = nullptr;
+    QValueAxis* m_axisY = nullptr;
+    Layer* m_layer = nullptr;
+    Range m_homeX, m_homeY;
+    bool m_zoomed = false;
+    // Data changes only note that the axes must follow; they do so once, before
+    // the next paint, mapping or axis query, so adding points one by one stays cheap.
+    mutable bool m_rangesDirty = false;
+    bool m_flushPosted = false;
+    QStringList m_titleLines;
+    bool m_titleVisible = false;
+    QPointer<QMenu> m_popup;
+    bool m_ownMenuEvent = false;
+
+    Drag m_drag = Drag::None;
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    QPoint m_pressPos;
+    QPointF m_lastPos;
+    bool m_moved = false;
+    QRubberBand* m_band = nullptr;
+};
