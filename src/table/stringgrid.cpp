@@ -294,6 +294,10 @@ void TStringGrid::EndBulkChange() {
     model_->EndBulkChange();
 }
 
+void TStringGrid::CellsChanged(int col, int firstRow, int lastRow) { model_->CellsChanged(col, firstRow, lastRow); }
+
+void TStringGrid::HeaderChanged() { model_->HeaderChanged(); }
+
 void TStringGrid::TableReset() {
     model_->BeginBulkChange();
     model_->EndBulkChange();

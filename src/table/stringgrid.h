@@ -70,6 +70,9 @@ class TStringGrid : public QTableView {
     void EndBulkChange();
     // Both in one: after the DataTable was changed directly.
     void TableReset();
+    // After cells of one column or the header row were written directly into the DataTable.
+    void CellsChanged(int col, int firstRow, int lastRow);
+    void HeaderChanged();
 
     int DefaultColWidth() const;
     // Gives all three columns this width.

@@ -86,6 +86,17 @@ void TableModel::MoveColumn(int from, int to) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, DataTable::kColumns - 1));
 }
 
+void TableModel::CellsChanged(int col, int firstRow, int lastRow) {
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, table_->RowCount() - 1);
+    if (bulkDepth_ > 0 || firstRow > lastRow || col < 0 || col >= DataTable::kColumns) return;
+    emit dataChanged(index(firstRow - 1, col), index(lastRow - 1, col), {Qt::DisplayRole, Qt::EditRole});
+}
+
+void TableModel::HeaderChanged() {
+    if (bulkDepth_ == 0) emit headerDataChanged(Qt::Horizontal, 0, DataTable::kColumns - 1);
+}
+
 void TableModel::BeginBulkChange() {
     if (bulkDepth_++ == 0) beginResetModel();
 }

@@ -32,6 +32,11 @@ class TableModel : public QAbstractTableModel {
     // Moves column `from` to `to` in every row, header included; the columns
     // between shift by one.
     void MoveColumn(int from, int to);
+    // Cells of one column written directly into the DataTable (the fitted
+    // column, the fill command): one notification for the rows first..last.
+    void CellsChanged(int col, int firstRow, int lastRow);
+    // Header texts (row 0) written directly into the DataTable.
+    void HeaderChanged();
 
     // Brackets direct changes to the DataTable (paste, sort, read a file);
     // views refresh once at the outermost end. May be nested.

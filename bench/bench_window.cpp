@@ -1,0 +1,70 @@
+// The window's own figures: one full recalculation at growing table sizes
+// (three passes over the texts, column 2 written, the series refilled; no
+// painting), and the memory of the program holding 100,000 rows.
+// Run it alone for the memory figure: kurvilon_bench window
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "app/dialogs.h"
+#include "app/formmain.h"
+#include "bench/bench.h"
+#include "core/numbers.h"
+#include "table/stringgrid.h"
+
+namespace {
+
+class SilentDialogs : public Dialogs {
+public:
+    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
+    QString OpenFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&) override { return {}; }
+    void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
+    int Exec(QWidget*) override { return 0; }
+};
+
+void FillRows(kurv::DataTable& t, int rows) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> noise(-0.05, 0.05);
+    t.SetRowCount(rows + 2);
+    for (int r = 1; r <= rows; ++r) {
+        const double x = r * 0.01;
+        t.SetCell(1, r, kurv::GeneralNumberText(x, '.'));
+        t.SetCell(0, r, kurv::GeneralNumberText(2 * x * x - x + 1 + noise(rng), '.'));
+    }
+}
+
+long StatusKiB(const char* field) {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(std::strlen(field))).trimmed().split(' ')[0].toLong();
+    return -1;
+}
+
+}  // namespace
+
+KURVILON_BENCH("window: recalculation") {
+    QTemporaryDir dir;
+    {
+        QFile ini(dir.filePath("Kurvilon.ini"));
+        if (ini.open(QIODevice::WriteOnly)) ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
+    }
+    SilentDialogs dialogs;
+    FormEnvironment env{&dialogs, '.', dir.path()};
+    for (int rows : {100, 10000, 100000}) {
+        TFormMain form(env);
+        FillRows(form.Table(), rows);
+        form.findChild<TStringGrid*>("sgData")->TableReset();
+        const int runs = rows >= 100000 ? 9 : rows >= 10000 ? 21 : 101;
+        const double t = bench::MedianSeconds(runs, [&] { form.sgDataClick(); });
+        std::printf("  recalculation, quadratic, %6d rows: %9.3f ms (median of %d)\n", rows, t * 1e3, runs);
+        if (rows == 100000)
+            std::printf("  resident memory holding 100,000 rows: %.1f MB now, %.1f MB peak\n",
+                        StatusKiB("VmRSS:") / 1024.0, StatusKiB("VmHWM:") / 1024.0);
+    }
+}

@@ -1,0 +1,436 @@
+// The main window's composition: every control at its designed rectangle, the
+// menus with their shortcuts, and the wiring of each event to its handler.
+#include "app/formmain.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/controls.h"
+#include "app/dialogs.h"
+#include "core/errors.h"
+#include "core/numbers.h"
+#include "core/uitext.h"
+#include "output/chartview.h"
+#include "table/shortcutpriority.h"
+#include "table/stringgrid.h"
+
+namespace {
+
+QFont DefaultFont() {
+    QFont f;
+    f.setFamilies({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"});
+    f.setPointSize(8);
+    return f;
+}
+
+QFont StaticTextFont() {
+    QFont f;
+    f.setFamilies({"Times New Roman", "Liberation Serif", "DejaVu Serif"});
+    f.setPixelSize(13);
+    return f;
+}
+
+template <class W>
+W* Place(W* w, const char* name, int left, int top, int width = -1, int height = -1) {
+    w->setObjectName(name);
+    if (width < 0 || height < 0) {
+        w->adjustSize();
+        if (width < 0) width = w->width();
+        if (height < 0) height = w->height();
+    }
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+QLabel* StaticText(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+    auto* l = new QLabel(caption, parent);
+    l->setFont(StaticTextFont());
+    return Place(l, name, left, top);
+}
+
+// Left edges of the evaluation rows' controls, per column: "X=", edit, "Y=", panel, box.
+constexpr int kEvalLefts[2][5] = {{8, 24, 104, 128, 216}, {256, 272, 352, 376, 464}};
+
+}  // namespace
+
+TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(env.dialogs),
+      sep_(env.decimalSeparator),
+      programDirectory_(env.programDirectory) {
+    setObjectName("FormMain");
+    setFont(DefaultFont());
+    BuildControls();
+    BuildMenus();
+    WireEvents();
+
+    // Tests and accessibility tools find controls by their design names.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->objectName().isEmpty()) w->setAccessibleDescription(w->objectName());
+
+    FormCreate();
+    sgData->setFocus(Qt::OtherFocusReason);  // the table is the first control to type into
+}
+
+TFormMain::~TFormMain() {
+    // The controls read the table's cells: they go before the members do.
+    delete takeCentralWidget();
+}
+
+void TFormMain::BuildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+    client->installEventFilter(this);  // FormResize on every change of the client size
+
+    setWindowTitle(QString::fromUtf8(kurv::UiText(0, 0)));
+    resize(524, 625);
+    setMinimumSize(511, 474);
+
+    // The data table.
+    GroupBoxTable = Place(new TGroupBox(client), "GroupBoxTable", 8, 0, 193, 361);
+    StaticText1 = StaticText(GroupBoxTable, "StaticText1", Text(21), 16, 8);
+    sgData = Place(new TStringGrid(&table_, GroupBoxTable), "sgData", 8, 24, 177, 329);
+
+    // Coefficients and error measures.
+    GroupBoxKoef = Place(new TGroupBox(client), "GroupBoxKoef", 208, 0, 185, 145);
+    static const char* const kPanelNames[4] = {"PanelA0", "PanelA1", "PanelA2", "PanelA3"};
+    for (int i = 0; i < 4; ++i) {
+        PanelA[i] = Place(new TPanel(GroupBoxKoef), kPanelNames[i], 18, 16 + 24 * i, 150, 17);
+        PanelA[i]->setText(QString("a%1=").arg(i));
+    }
+    LabelMaxErr = Place(new QLabel(Text(27), GroupBoxKoef), "LabelMaxErr", 8, 112);
+    lblMaxErr = Place(new QLabel("0", GroupBoxKoef), "lblMaxErr", 128, 112, 50, -1);
+    LabelRms = Place(new QLabel(Text(28), GroupBoxKoef), "LabelRms", 8, 128);
+    LabelRms->setToolTip(QString::fromUtf8("(по ГОСТ 17624-87)"));
+    LabelRms->setToolTipDuration(0);
+    LabelRms->setAttribute(Qt::WA_AlwaysShowToolTips, false);
+    lblSigma = Place(new QLabel("0", GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
+
+    // The help text and, above it, the chart.
+    Memo1 = Place(new QPlainTextEdit(client), "Memo1", 208, 176, 185, 169);
+    Memo1->setFocusPolicy(Qt::ClickFocus);  // skipped by Tab
+    Memo1->setReadOnly(true);
+    Memo1->setContextMenuPolicy(Qt::NoContextMenu);
+    {
+        QPalette pal = Memo1->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+        Memo1->setPalette(pal);
+    }
+    Memo1->installEventFilter(this);
+    Memo1->viewport()->installEventFilter(this);
+    Chart1 = Place(new TChart(client), "Chart1", 208, 152, 289, 208);
+    Chart1->hide();
+    Chart1->raise();
+
+    // The right-hand column.
+    LabelTypeFunc = StaticText(client, "LabelTypeFunc", Text(30), 402, 38);
+    ComboBox1 = Place(new QComboBox(client), "ComboBox1", 400, 56, 97, -1);
+    ComboBox1->setEditable(false);
+    for (int id = 31; id <= 33; ++id) ComboBox1->addItem(Text(id));
+    btnPrint = Place(new QPushButton(Text(34), client), "btnPrint", 400, 92, 97, 25);
+    btnGraphCopy = Place(new QPushButton(Text(35), client), "btnGraphCopy", 400, 120, 97, 25);
+    CheckBoxOnTop = new QCheckBox(Text(29), client);
+    CheckBoxOnTop->setFont(StaticTextFont());
+    Place(CheckBoxOnTop, "CheckBoxOnTop", 398, 0, 107, 17);
+
+    // The result: formula and evaluation points.
+    GroupBoxResult = Place(new TGroupBox(Text(48), client), "GroupBoxResult", 8, 360, 489, 169);
+    PanelResult = Place(new TPanel(GroupBoxResult), "PanelResult", 8, 16, 393, 25);
+    PanelResult->setText("Y=");
+    btnCopy = Place(new QPushButton(Text(49), GroupBoxResult), "btnCopy", 406, 16, 75, 25);
+    Panel2 = Place(new QLabel(GroupBoxResult), "Panel2", 240, 48, 3, 113);
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+    for (int k = 1; k <= 10; ++k) {
+        EvaluationRow& row = Eval[k - 1];
+        const int* left = kEvalLefts[(k - 1) / 5];
+        const int top = 48 + 24 * ((k - 1) % 5);
+        const QByteArray n = QByteArray::number(k);
+        row.staticX = StaticText(GroupBoxResult, "StaticTextX" + n, "X=", left[0], top);
+        row.edit = Place(new QLineEdit("0", GroupBoxResult), "MaskEditX" + n, left[1], top, 73, 21);
+        LetWindowShortcutsWin(row.edit);
+        row.staticY = StaticText(GroupBoxResult, "StaticTextY" + n, "Y=", left[2], top);
+        row.panel = Place(new TPanel(GroupBoxResult), "PanelY" + n, left[3], top, 81, 17);
+        row.panel->setAutoFillBackground(true);
+        row.panel->setBackgroundRole(QPalette::Base);
+        row.check = Place(new QCheckBox(GroupBoxResult), "CheckBox" + n, left[4], top, 17, 17);
+    }
+    // Keyboard order: the ten edits, then the ten boxes.
+    QWidget* prev = Eval[0].edit;
+    for (int k = 1; k < 10; ++k) setTabOrder(prev, Eval[k].edit), prev = Eval[k].edit;
+    for (int k = 0; k < 10; ++k) setTabOrder(prev, Eval[k].check), prev = Eval[k].check;
+}
+
+QAction* TFormMain::MakeAction(const char* name, const QKeySequence& shortcut) {
+    auto* a = new QAction(this);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    return a;
+}
+
+void TFormMain::BuildMenus() {
+    // One row of a menu table: design name, text id, shortcut, handler.
+    // A null name is a separator (named by `text` from kSeparatorNames).
+    struct Item {
+        const char* name;
+        int text;
+        const char* shortcut;
+        void (TFormMain::*run)();
+    };
+    auto fill = [this](QMenu* menu, std::initializer_list<Item> items, Qt::ShortcutContext context) {
+        for (const Item& it : items) {
+            if (it.run == nullptr && it.text < 0) {
+                menu->addSeparator()->setObjectName(it.name);
+                continue;
+            }
+            QAction* a = MakeAction(it.name, QKeySequence(QString::fromLatin1(it.shortcut)));
+            a->setText(Text(it.text));
+            a->setShortcutContext(context);
+            if (it.run)
+                connect(a, &QAction::triggered, this, [this, a, run = it.run] {
+                    // A checkable item has flipped itself already; its mark is the handler's to set.
+                    if (a->isCheckable()) SetCheckedByCode(a, !a->isChecked());
+                    Guarded([&] { (this->*run)(); });
+                });
+            menu->addAction(a);
+        }
+    };
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto submenu = [this](QMenu* parentMenu, QMenuBar* parentBar, const char* name, int text) {
+        auto* m = new QMenu(Text(text), this);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(name);
+        if (parentBar) parentBar->addMenu(m);
+        if (parentMenu) parentMenu->addMenu(m);
+        return m;
+    };
+
+    QMenu* file = submenu(nullptr, bar, "itmFile", 1);
+    fill(file,
+         {{"itmRead", 5, "Ctrl+L", &TFormMain::itmReadClick},
+          {"itmWrite", 6, "Ctrl+S", &TFormMain::itmWriteClick},
+          {"N8", -1, "", nullptr},
+          {"itmExit", 7, "", &TFormMain::itmExitClick}},
+         Qt::WindowShortcut);
+
+    QMenu* edit = submenu(nullptr, bar, "itmEdit", 2);
+    fill(edit,
+         {{"itmClearMain", 8, "", &TFormMain::itmClearClick},
+          {"itmTablCopyMain", 9, "Ctrl+C", &TFormMain::itmTablCopyClick},
+          {"itmTablPasteMain", 10, "Ctrl+V", &TFormMain::itmTablPasteClick},
+          {"itmAppendMain", 11, "Ctrl+B", &TFormMain::itmAppendClick},
+          {"N10", -1, "", nullptr},
+          {"itmClearColMain", 12, "", &TFormMain::itmClearColClick},
+          {"itmColCopyMain", 13, "Ctrl+Alt+C", &TFormMain::itmColCopyClick},
+          {"itmColPasteMain", 14, "Ctrl+Alt+V", &TFormMain::itmColPasteClick},
+          {"N3", -1, "", nullptr},
+          {"itmDeleteMain", 15, "Shift+Del", &TFormMain::itmDeleteClick},
+          {"N6", -1, "", nullptr},
+          {"itmSortMain", 16, "", &TFormMain::itmSortClick}},
+         Qt::WindowShortcut);
+
+    QMenu* param = submenu(nullptr, bar, "itmParam", 3);
+    QMenu* language = submenu(param, nullptr, "itmLanguage", 18);
+    fill(language, {{"itmRus", 19, "", &TFormMain::itmRusClick}, {"itmEng", 20, "", &TFormMain::itmEngClick}},
+         Qt::WindowShortcut);
+    fill(param, {{"N1", -1, "", nullptr}, {"itmAuxPointsEnable", 17, "", &TFormMain::itmAuxPointsEnableClick}},
+         Qt::WindowShortcut);
+    itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
+    itmAuxPointsEnable->setCheckable(true);
+
+    QAction* about = MakeAction("itmAbout");
+    about->setText(Text(4));
+    connect(about, &QAction::triggered, this, [this] { Guarded([&] { itmAboutClick(); }); });
+    bar->addAction(about);
+
+    // Pop-up menus. Their shortcuts are shown but act only through the main menu's
+    // twins (two live actions on one key would both stay silent).
+    PopupMenuTabl = new QMenu(this);
+    PopupMenuTabl->setObjectName("PopupMenuTabl");
+    fill(PopupMenuTabl,
+         {{"itmClear", 8, "", &TFormMain::itmClearClick},
+          {"itmTablCopy", 9, "Ctrl+C", &TFormMain::itmTablCopyClick},
+          {"itmTablPaste", 10, "Ctrl+V", &TFormMain::itmTablPasteClick},
+          {"itmAppend", 11, "Ctrl+B", &TFormMain::itmAppendClick},
+          {"N9", -1, "", nullptr},
+          {"itmClearCol", 12, "", &TFormMain::itmClearColClick},
+          {"itmColCopy", 13, "Ctrl+Alt+C", &TFormMain::itmColCopyClick},
+          {"itmColPaste", 14, "Ctrl+Alt+V", &TFormMain::itmColPasteClick},
+          {"N5", -1, "", nullptr},
+          {"itmDelete", 15, "Shift+Del", &TFormMain::itmDeleteClick},
+          {"N7", -1, "", nullptr},
+          {"itmSort", 16, "Ctrl+S", &TFormMain::itmSortClick}},
+         Qt::WidgetShortcut);
+
+    PopupMenuGraph = new QMenu(this);
+    PopupMenuGraph->setObjectName("PopupMenuGraph");
+    fill(PopupMenuGraph,
+         {{"itmLine", 51, "", &TFormMain::itmLineClick},
+          {"itmDouble", 52, "", &TFormMain::itmDoubleClick},
+          {"itmCubic", 53, "", &TFormMain::itmCubicClick},
+          {"sepN1", -1, "", nullptr},
+          {"itmGraphPrint", 34, "", &TFormMain::btnPrintClick},
+          {"itmGraphCopy", 36, "", &TFormMain::btnGraphCopyClick}},
+         Qt::WidgetShortcut);
+    itmLine = findChild<QAction*>("itmLine");
+    itmDouble = findChild<QAction*>("itmDouble");
+    itmCubic = findChild<QAction*>("itmCubic");
+    for (QAction* a : {itmLine, itmDouble, itmCubic}) a->setCheckable(true);
+
+    PopupMenuCoef = new QMenu(this);
+    PopupMenuCoef->setObjectName("PopupMenuCoef");
+    fill(PopupMenuCoef, {{"itmCoefCopy", 50, "", &TFormMain::itmCoefCopyClick}}, Qt::WidgetShortcut);
+
+    for (int k = 1; k <= 10; ++k) {
+        EvaluationRow& row = Eval[k - 1];
+        row.popup = new QMenu(this);
+        row.popup->setObjectName(QString("PopupMenuY%1").arg(k));
+        row.itmCopy = MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData());
+        row.itmCopy->setText(QString::fromUtf8("Копировать"));
+        connect(row.itmCopy, &QAction::triggered, this, [this, k] { Guarded([&] { itmCopyYClick(k); }); });
+        row.popup->addAction(row.itmCopy);
+    }
+
+    // Ctrl+S means Sort in the table and Write elsewhere: the two items show the
+    // key, and one window-wide action decides by the focus.
+    for (const char* name : {"itmWrite", "itmSort"})
+        findChild<QAction*>(name)->setShortcutContext(Qt::WidgetShortcut);
+    ctrlS_ = MakeAction("ctrlS", QKeySequence("Ctrl+S"));
+    ctrlS_->setShortcutContext(Qt::WindowShortcut);
+    addAction(ctrlS_);
+    connect(ctrlS_, &QAction::triggered, this, [this] {
+        QWidget* f = QApplication::focusWidget();
+        const bool inTable = f && (f == sgData || sgData->isAncestorOf(f));
+        Guarded([&] { inTable ? itmSortClick() : itmWriteClick(); });
+    });
+}
+
+void TFormMain::WireEvents() {
+    auto recalc = [this] { Guarded([&] { sgDataClick(); }); };
+
+    connect(sgData, &TStringGrid::clicked, this, recalc);
+    connect(sgData, &TStringGrid::doubleClicked, this, recalc);
+    connect(sgData, &TStringGrid::focusEntered, this, recalc);
+    connect(sgData, &TStringGrid::setEditText, this,
+            [this](int c, int r, const QString& v) { Guarded([&] { sgDataSetEditText(c, r, v); }); });
+    connect(sgData, &TStringGrid::keyPress, this, [this](QChar ch) { Guarded([&] { sgDataKeyPress(ch); }); });
+    connect(sgData, &TStringGrid::keyDown, this,
+            [this](int key, Qt::KeyboardModifiers m) { Guarded([&] { sgDataKeyDown(key, m); }); });
+    connect(sgData, &TStringGrid::columnMoved, this,
+            [this](int from, int to) { Guarded([&] { sgDataColumnMoved(from, to); }); });
+    sgData->SetPopupMenu(PopupMenuTabl);
+
+    connect(GroupBoxTable, &TGroupBox::doubleClicked, this, [this] { Guarded([&] { GroupBoxTableDblClick(); }); });
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, recalc);
+    connect(PanelResult, &TPanel::clicked, this, recalc);
+    connect(PanelResult, &TPanel::doubleClicked, this, recalc);
+    connect(btnCopy, &QPushButton::clicked, this, [this] { Guarded([&] { btnCopyClick(); }); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { Guarded([&] { btnPrintClick(); }); });
+    connect(btnGraphCopy, &QPushButton::clicked, this, [this] { Guarded([&] { btnGraphCopyClick(); }); });
+    connect(CheckBoxOnTop, &QCheckBox::clicked, this, [this] { Guarded([&] { CheckBoxOnTopClick(); }); });
+
+    connect(Chart1, &TChart::seriesClicked, this, [this](int series, int index, Qt::MouseButton b) {
+        Guarded([&] { Chart1ClickSeries(series, index, b); });
+    });
+    // The chart's click is the left button's; a right click opens its menu.
+    connect(Chart1, &TChart::clicked, this, [this](Qt::MouseButton b) {
+        if (b == Qt::LeftButton) Guarded([&] { Chart1Click(); });
+    });
+    Chart1->SetPopupMenu(PopupMenuGraph);
+    Chart1->SetValueFormatter([this](double y) { return QString::fromStdString(kurv::GeneralNumberText(y, sep_)); });
+
+    auto popupOn = [this](QWidget* w, QMenu* menu) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [w, menu](const QPoint& pos) { menu->popup(w->mapToGlobal(pos)); });
+    };
+    popupOn(GroupBoxKoef, PopupMenuCoef);
+    for (TPanel* p : PanelA) popupOn(p, PopupMenuCoef);
+
+    for (EvaluationRow& row : Eval) {
+        popupOn(row.panel, row.popup);
+        QLineEdit* edit = row.edit;
+        QCheckBox* box = row.check;
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { Guarded([&] { MaskEditX1Change(edit); }); });
+        // A box unchecked by the program raises its click as a user click would.
+        connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBox1Click(box); }); });
+    }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == centralWidget() && e->type() == QEvent::Resize) {
+        Guarded([&] { FormResize(); });
+        return false;
+    }
+    if (Memo1 && (watched == Memo1 || watched == Memo1->viewport())) {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                if (watched == Memo1->viewport()) Guarded([&] { Memo1Click(); });
+                return true;
+            case QEvent::KeyPress:
+                Guarded([&] { Memo1KeyDown(); });
+                return true;  // the key's own action in the help text is cancelled
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* e) { QMainWindow::resizeEvent(e); }
+
+void TFormMain::Memo1Click() { sgData->setFocus(Qt::MouseFocusReason); }
+
+void TFormMain::Memo1KeyDown() { sgData->setFocus(Qt::OtherFocusReason); }
+
+// ---- Helpers shared by the handlers
+
+QString TFormMain::Text(int id) const { return QString::fromUtf8(kurv::UiText(id, LanguageIndex)); }
+
+QString TFormMain::Pick(const char* russian, const char* english) const {
+    return QString::fromUtf8(LanguageIndex == 1 ? english : russian);
+}
+
+void TFormMain::Guarded(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const kurv::KurvError& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
+    } catch (const std::exception& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TFormMain::ShowDefaultError(const QString& message) {
+    MessageBox(this, message, appTitle_, MbOk, MsgIcon::Error);
+}
+
+int TFormMain::MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
+                          int defaultButton) {
+    return dialogs_->Message(owner, text, caption, buttons, icon, defaultButton);
+}
+
+double TFormMain::Number(const std::string& text) const { return kurv::TextToNumber(text, sep_); }
+
+void TFormMain::SetCheckedByCode(QAction* a, bool on) {
+    // A checkable action flips itself before `triggered`; only code sets these marks.
+    QSignalBlocker block(a);
+    a->setChecked(on);
+}
+
+void TFormMain::TableChanged() { sgData->TableReset(); }

@@ -1,0 +1,209 @@
+// The main window. This header is the window's table of contents: its controls
+// by design name and its handlers by control and event. Handlers are defined in
+// the folder of the subsystem they belong to:
+//   app/formmain.cpp        composition, menus and event wiring
+//   app/layout.cpp          FormResize
+//   app/lifecycle.cpp       FormCreate, FormClose, settings, on-top, exit
+//   fit/recalculation.cpp   sgDataClick
+//   table/*.cpp             cell entry, keyboard commands, clipboard exchange, clear/delete/sort
+//   datafile/*.cpp          reading and writing the data file
+//   points/*.cpp            evaluation points
+//   output/*.cpp            copying, printing, chart clicks
+//   i18n/*.cpp              ApplyLanguage and the language commands
+//   about/*.cpp             the About command
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "core/datatable.h"
+#include "core/fit.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class TChart;
+class TGroupBox;
+class TPanel;
+class TStringGrid;
+class Dialogs;
+enum class MsgIcon;
+
+// What the window takes from its surroundings, so tests can give their own.
+struct FormEnvironment {
+    Dialogs* dialogs = nullptr;
+    char decimalSeparator = '.';  // the locale's, read once at start-up
+    QString programDirectory;     // where the settings file lives
+};
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(const FormEnvironment& env, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The state the window owns.
+    kurv::DataTable& Table() { return table_; }
+    const kurv::Coefficients& Coefficients() const { return FitCoefficients; }
+    const std::array<std::string, 4>& CoefficientTextsNow() const { return CoefficientTexts; }
+    int Language() const { return LanguageIndex; }
+    QString ApplicationTitle() const { return appTitle_; }
+    QString SettingsFile() const { return SettingsFilePath; }
+    char DecimalSeparator() const { return sep_; }
+
+    // ---- Application shell
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    void CheckBoxOnTopClick();
+    void GroupBoxTableDblClick();
+    void itmExitClick();
+    void Memo1Click();
+    void Memo1KeyDown();
+
+    // ---- Approximation
+    void sgDataClick();  // the recalculation
+    void itmLineClick();
+    void itmDoubleClick();
+    void itmCubicClick();
+
+    // ---- Data table
+    void sgDataSetEditText(int col, int row, const QString& value);
+    void sgDataKeyPress(QChar key);
+    void sgDataKeyDown(int key, Qt::KeyboardModifiers shift);
+    void sgDataColumnMoved(int fromIndex, int toIndex);
+    void itmClearClick();
+    void itmClearColClick();
+    void itmDeleteClick();
+    void itmSortClick();
+    void itmTablCopyClick();
+    void itmColCopyClick();
+    void itmTablPasteClick();
+    void itmColPasteClick();
+    void itmAppendClick();
+
+    // ---- Data files
+    void itmReadClick();
+    void itmWriteClick();
+
+    // ---- Evaluation points
+    void MaskEditX1Change(QObject* sender);
+    void CheckBox1Click(QObject* sender);
+    void EnableAuxPoints();
+    void DisableAuxPoints();
+    void itmAuxPointsEnableClick();
+
+    // ---- Output
+    void CopyAnsiStringToClipboard(const QString& text);
+    void btnCopyClick();
+    void itmCoefCopyClick();
+    void itmCopyYClick(int k);  // itmCopyY1Click .. itmCopyY10Click
+    void btnGraphCopyClick();
+    void btnPrintClick();
+    void Chart1ClickSeries(int series, int valueIndex, Qt::MouseButton button);
+    void Chart1Click();
+
+    // ---- Localization
+    void ApplyLanguage(int language);
+    void itmRusClick();
+    void itmEngClick();
+
+    // ---- About box
+    void itmAboutClick();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    struct EvaluationRow {
+        QLabel* staticX = nullptr;
+        QLineEdit* edit = nullptr;
+        QLabel* staticY = nullptr;
+        TPanel* panel = nullptr;
+        QCheckBox* check = nullptr;
+        QMenu* popup = nullptr;
+        QAction* itmCopy = nullptr;
+    };
+
+    void BuildControls();
+    void BuildMenus();
+    void WireEvents();
+    QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
+    QString Text(int id) const;  // UiText in the current language
+    QString Pick(const char* russian, const char* english) const;
+
+    // Runs a handler from a Qt event: an error that ends the operation is shown in
+    // the default error box; nothing crosses the event loop.
+    void Guarded(const std::function<void()>& f);
+    void ShowDefaultError(const QString& message);
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
+                   int defaultButton = 0);
+
+    QString ReadSetting(const char* section, const char* key, const QString& fallback) const;
+    void WriteSetting(const char* section, const char* key, const QString& value);
+    double Number(const std::string& text) const;  // TextToNumber, throwing
+    void SetCheckedByCode(QAction* a, bool on);
+    void SetFitKindChecks(int kind);
+    void TableChanged();          // after a core operation rewrote the table
+    void PasteDone(int result);
+    int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was pasted, then the recalculation
+
+    // Environment
+    Dialogs* dialogs_;
+    char sep_;
+    QString programDirectory_;
+
+    // State owned by the window
+    kurv::DataTable table_;
+    kurv::Coefficients FitCoefficients;
+    std::array<std::string, 4> CoefficientTexts;
+    int LanguageIndex = 0;
+    QString appTitle_;
+    QString SettingsFilePath;
+    bool SeriesClicked = false;
+    int layoutLock_ = 0;  // GroupBoxResult's Tag
+    QString lastOpenName_;  // each file dialog remembers its own last choice
+    QString lastSaveName_;
+
+    // Controls
+    TGroupBox* GroupBoxTable = nullptr;
+    QLabel* StaticText1 = nullptr;
+    TStringGrid* sgData = nullptr;
+    TGroupBox* GroupBoxKoef = nullptr;
+    std::array<TPanel*, 4> PanelA{};
+    QLabel* LabelMaxErr = nullptr;
+    QLabel* lblMaxErr = nullptr;
+    QLabel* LabelRms = nullptr;
+    QLabel* lblSigma = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    TChart* Chart1 = nullptr;
+    QLabel* LabelTypeFunc = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnGraphCopy = nullptr;
+    QCheckBox* CheckBoxOnTop = nullptr;
+    TGroupBox* GroupBoxResult = nullptr;
+    TPanel* PanelResult = nullptr;
+    QPushButton* btnCopy = nullptr;
+    QLabel* Panel2 = nullptr;
+    std::array<EvaluationRow, 10> Eval{};
+
+    // Menus
+    QMenu* PopupMenuTabl = nullptr;
+    QMenu* PopupMenuGraph = nullptr;
+    QMenu* PopupMenuCoef = nullptr;
+    QAction* itmLine = nullptr;
+    QAction* itmDouble = nullptr;
+    QAction* itmCubic = nullptr;
+    QAction* itmAuxPointsEnable = nullptr;
+    QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
+};

@@ -1,0 +1,53 @@
+// Reading and writing the data file.
+#include <QFile>
+
+#include "app/dialogs.h"
+#include "app/formmain.h"
+#include "core/datafile_format.h"
+#include "table/stringgrid.h"
+
+namespace {
+
+std::string PathBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+int TFormMain::FileFailureBox(const QString& text, const QString& caption) {
+    return MessageBox(nullptr, text, caption, MbAbort | MbRetry | MbIgnore, MsgIcon::Warning, MbRetry);
+}
+
+void TFormMain::itmReadClick() {
+    const QString caption = Pick("Ошибка чтения файла", "Error reading file");
+    std::string bytes;
+    for (;;) {
+        const QString name = dialogs_->OpenFileName(this, lastOpenName_);
+        if (name.isEmpty()) return;
+        lastOpenName_ = name;
+        if (kurv::ReadWholeFile(PathBytes(name), bytes) == kurv::FileReadResult::Read) break;
+        // Ignore ends the command like Abort: no file is open to read from.
+        if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry) return;
+    }
+    if (kurv::ReadDataFile(table_, bytes) == kurv::DataFileRead::InvalidData) {
+        MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption, MbOk,
+                   MsgIcon::Warning);
+        return;
+    }
+    TableChanged();
+    sgDataClick();
+}
+
+void TFormMain::itmWriteClick() {
+    const QString caption = Pick("Ошибка записи файла", "Error writing file");
+    const std::string bytes = kurv::DataFileBytes(table_);
+    for (;;) {
+        const QString name = dialogs_->SaveFileName(this, lastSaveName_);
+        if (name.isEmpty()) return;
+        lastSaveName_ = name;
+        const kurv::FileWriteResult r = kurv::WriteFileSafely(PathBytes(name), bytes);
+        if (r == kurv::FileWriteResult::Written) return;
+        const QString text = r == kurv::FileWriteResult::OpenFailed
+                                 ? Pick("Не могу открыть файл.", "I can not open the file.")
+                                 : Pick("Не могу записать файл.", "I can not write the file.");
+        if (FileFailureBox(text, caption) != MbRetry) return;
+    }
+}

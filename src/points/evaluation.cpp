@@ -1,0 +1,75 @@
+// The ten evaluation points: an X typed in, the fitted Y read off the curve,
+// optionally plotted; shown or hidden as a whole.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/controls.h"
+#include "app/dialogs.h"
+#include "app/formmain.h"
+#include "core/fit.h"
+#include "core/numbers.h"
+#include "output/chartview.h"
+#include "table/stringgrid.h"
+
+void TFormMain::MaskEditX1Change(QObject* sender) {
+    int k = 0;
+    while (k < 10 && sender != Eval[k].edit && sender != Eval[k].check) ++k;
+    if (k == 10) return;
+    EvaluationRow& row = Eval[k];
+
+    const std::string text = row.edit->text().toStdString();
+    if (kurv::IsPartialNumberText(text)) return;
+    const auto value = kurv::ParseNumber(text, sep_);
+    if (!value) {
+        MessageBox(this, Text(54), Text(55), MbOk, MsgIcon::None);
+        return;
+    }
+    const double x = kurv::TextToNumber(text, sep_);  // beyond the double range: an arithmetic error
+    const double y = kurv::Evaluate(FitCoefficients, x);
+    row.panel->setText(QString::fromStdString(kurv::CurveValueText(y, sep_)));
+
+    const int series = 3 + k;
+    Chart1->Clear(series);
+    if (row.check->isChecked())
+        Chart1->AddPoint(series, x, y, QString::fromStdString(kurv::GeneralNumberText(x, sep_)), QColor(255, 0, 0));
+}
+
+void TFormMain::CheckBox1Click(QObject* sender) {
+    MaskEditX1Change(sender);
+    sgData->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormMain::EnableAuxPoints() {
+    layoutLock_ = 1;
+    GroupBoxResult->resize(GroupBoxResult->width(), 169);
+    for (auto& r : Eval) r.edit->show();
+    for (auto& r : Eval) r.panel->show();
+    for (auto& r : Eval) r.check->show();
+    for (auto& r : Eval) r.staticX->show();
+    for (auto& r : Eval) r.staticY->show();
+    Panel2->show();
+    const int nonClient = height() - centralWidget()->height();
+    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
+    update();
+    layoutLock_ = 0;
+    FormResize();
+}
+
+void TFormMain::DisableAuxPoints() {
+    for (auto& r : Eval) r.edit->hide();
+    for (auto& r : Eval) r.panel->hide();
+    for (auto& r : Eval) r.check->hide();
+    for (auto& r : Eval) r.check->setChecked(false);  // a checked box raises its click
+    for (auto& r : Eval) r.staticX->hide();
+    for (auto& r : Eval) r.staticY->hide();
+    Panel2->hide();
+    layoutLock_ = 1;
+    GroupBoxResult->resize(GroupBoxResult->width(), 49);
+    const int nonClient = height() - centralWidget()->height();
+    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
+    update();
+    layoutLock_ = 0;
+    FormResize();
+}

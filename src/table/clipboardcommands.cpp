@@ -1,0 +1,40 @@
+// Exchanging the table and its columns with other programs as clipboard text.
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "app/dialogs.h"
+#include "app/formmain.h"
+#include "core/clipboard_text.h"
+#include "table/stringgrid.h"
+
+namespace {
+
+std::string ClipboardText() {
+    const QClipboard* cb = QGuiApplication::clipboard();
+    return cb ? cb->text().toStdString() : std::string();
+}
+
+}  // namespace
+
+void TFormMain::itmTablCopyClick() { CopyAnsiStringToClipboard(QString::fromStdString(kurv::TableText(table_))); }
+
+void TFormMain::itmColCopyClick() {
+    CopyAnsiStringToClipboard(QString::fromStdString(kurv::ColumnText(table_, sgData->Selection().left)));
+}
+
+void TFormMain::PasteDone(int result) {
+    if (result == static_cast<int>(kurv::PasteResult::NoTokens))
+        MessageBox(this, Text(58), Text(59), MbOk, MsgIcon::None);
+    TableChanged();
+    sgDataClick();
+}
+
+void TFormMain::itmTablPasteClick() {
+    PasteDone(static_cast<int>(kurv::PasteTable(table_, ClipboardText())));
+}
+
+void TFormMain::itmAppendClick() { PasteDone(static_cast<int>(kurv::AppendTable(table_, ClipboardText()))); }
+
+void TFormMain::itmColPasteClick() {
+    PasteDone(static_cast<int>(kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText())));
+}
