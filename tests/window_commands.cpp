@@ -247,8 +247,11 @@ private slots:
         Run("itmGraphPrint");
         QCOMPARE(seen, (QStringList{"", Caption("PanelResult")}));
         QVERIFY(chart->TitleLines().isEmpty());
+        dialogs_->pdfPath = dir_->filePath("chart.pdf");
         Run("itmGraphPrint");
         QCOMPARE(seen, QStringList{Caption("PanelResult")});
+        QVERIFY(QFileInfo(dialogs_->pdfPath).size() > 1000);
+        if (qEnvironmentVariableIsSet("KURVILON_KEEP_PDF")) QFile::copy(dialogs_->pdfPath, qgetenv("KURVILON_KEEP_PDF"));
     }
 
     // A press on a series switches the marks and spares the next click's zoom undo.

@@ -84,8 +84,14 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
-    // The controls read the table's cells: they go before the members do.
-    delete takeCentralWidget();
+    // The controls read the table's cells: they go before the members do, and
+    // no event of their teardown reaches the handlers.
+    QWidget* client = takeCentralWidget();
+    Memo1 = nullptr;
+    memoViewport_ = nullptr;
+    for (QObject* o : client->findChildren<QObject*>()) o->removeEventFilter(this);
+    client->removeEventFilter(this);
+    delete client;
 }
 
 void TFormMain::BuildControls() {
@@ -114,8 +120,7 @@ void TFormMain::BuildControls() {
     lblMaxErr = Place(new QLabel("0", GroupBoxKoef), "lblMaxErr", 128, 112, 50, -1);
     LabelRms = Place(new QLabel(Text(28), GroupBoxKoef), "LabelRms", 8, 128);
     LabelRms->setToolTip(QString::fromUtf8("(по ГОСТ 17624-87)"));
-    LabelRms->setToolTipDuration(0);
-    LabelRms->setAttribute(Qt::WA_AlwaysShowToolTips, false);
+    LabelRms->installEventFilter(this);  // the hint is kept but not displayed
     lblSigma = Place(new QLabel("0", GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
 
     // The help text and, above it, the chart.
@@ -129,7 +134,8 @@ void TFormMain::BuildControls() {
         Memo1->setPalette(pal);
     }
     Memo1->installEventFilter(this);
-    Memo1->viewport()->installEventFilter(this);
+    memoViewport_ = Memo1->viewport();
+    memoViewport_->installEventFilter(this);
     Chart1 = Place(new TChart(client), "Chart1", 208, 152, 289, 208);
     Chart1->hide();
     Chart1->raise();
@@ -376,11 +382,12 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* e) {
         Guarded([&] { FormResize(); });
         return false;
     }
-    if (Memo1 && (watched == Memo1 || watched == Memo1->viewport())) {
+    if (watched == LabelRms && e->type() == QEvent::ToolTip) return true;
+    if (Memo1 && (watched == Memo1 || watched == memoViewport_)) {
         switch (e->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
-                if (watched == Memo1->viewport()) Guarded([&] { Memo1Click(); });
+                if (watched == memoViewport_) Guarded([&] { Memo1Click(); });
                 return true;
             case QEvent::KeyPress:
                 Guarded([&] { Memo1KeyDown(); });

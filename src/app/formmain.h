@@ -185,6 +185,7 @@ private:
     QLabel* LabelRms = nullptr;
     QLabel* lblSigma = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+    QWidget* memoViewport_ = nullptr;
     TChart* Chart1 = nullptr;
     QLabel* LabelTypeFunc = nullptr;
     QComboBox* ComboBox1 = nullptr;

@@ -1,5 +1,7 @@
 #include "support/scripteddialogs.h"
 
+#include <QPrinter>
+
 int ScriptedDialogs::Message(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
                              int defaultButton) {
     messages.append({owner != nullptr, text, caption, buttons, icon, defaultButton});
@@ -25,8 +27,11 @@ QString ScriptedDialogs::SaveFileName(QWidget* owner, const QString& initial) { 
 
 void ScriptedDialogs::PrintPreview(QWidget*, const std::function<void(QPrinter*)>& paint) {
     ++printPreviews;
-    if (onPrintPreview) onPrintPreview(nullptr);
-    (void)paint;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath.isEmpty() ? QString("/dev/null") : pdfPath);
+    if (onPrintPreview) onPrintPreview(&printer);
+    paint(&printer);
 }
 
 int ScriptedDialogs::Exec(QWidget* dialog) {

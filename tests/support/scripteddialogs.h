@@ -31,7 +31,8 @@ public:
     std::deque<int> answers;
     std::deque<QString> fileNames;
     std::function<int(QWidget*)> onExec;  // runs a dialog's script; default: rejected
-    std::function<void(QPrinter*)> onPrintPreview;
+    std::function<void(QPrinter*)> onPrintPreview;  // sees the printer before the page is painted
+    QString pdfPath;  // when set, the preview's page is printed to this PDF file
 
     QList<RecordedMessage> messages;
     QStringList fileDialogInitials;
