@@ -12,6 +12,8 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "core/clipboard_text.h"
+#include "core/datafile_format.h"
 #include "core/numbers.h"
 #include "table/stringgrid.h"
 
@@ -67,4 +69,44 @@ KURVILON_BENCH("window: recalculation") {
             std::printf("  resident memory holding 100,000 rows: %.1f MB now, %.1f MB peak\n",
                         StatusKiB("VmRSS:") / 1024.0, StatusKiB("VmHWM:") / 1024.0);
     }
+}
+
+// The commands that rewrite the whole table, each with the recalculation it
+// ends with, as the window runs them (clipboard and file dialog aside).
+KURVILON_BENCH("window: table commands") {
+    QTemporaryDir dir;
+    {
+        QFile ini(dir.filePath("Kurvilon.ini"));
+        if (ini.open(QIODevice::WriteOnly)) ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
+    }
+    SilentDialogs dialogs;
+    FormEnvironment env{&dialogs, '.', dir.path()};
+    TFormMain form(env);
+    auto* grid = form.findChild<TStringGrid*>("sgData");
+    FillRows(form.Table(), 100000);
+    grid->TableReset();
+    const std::string text = kurv::TableText(form.Table());
+    const std::string bytes = kurv::DataFileBytes(form.Table());
+    const std::string path = dir.filePath("data.txt").toStdString();
+
+    double t = bench::MedianSeconds(7, [&] {
+        kurv::PasteTable(form.Table(), text);
+        grid->TableReset();
+        form.sgDataClick();
+    });
+    std::printf("  paste table of 100,000 pairs (%.1f MB) with the recalculation: %8.1f ms\n", text.size() / 1e6,
+                t * 1e3);
+    t = bench::MedianSeconds(7, [&] { bench::Keep(QString::fromStdString(kurv::TableText(form.Table()))); });
+    std::printf("  copy table of 100,000 rows (text for the clipboard):           %8.1f ms\n", t * 1e3);
+    t = bench::MedianSeconds(7, [&] { kurv::WriteFileSafely(path, kurv::DataFileBytes(form.Table())); });
+    std::printf("  write 100,000 rows to the data file:                           %8.1f ms\n", t * 1e3);
+    t = bench::MedianSeconds(7, [&] {
+        std::string in;
+        kurv::ReadWholeFile(path, in);
+        kurv::ReadDataFile(form.Table(), in);
+        grid->TableReset();
+        form.sgDataClick();
+    });
+    std::printf("  read a 100,000-line data file with the recalculation:          %8.1f ms\n", t * 1e3);
+    bench::Keep(bytes);
 }
