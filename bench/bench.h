@@ -46,8 +46,8 @@ inline void Keep(const T& v) {
 
 #define KURVILON_BENCH_CAT2(a, b) a##b
 #define KURVILON_BENCH_CAT(a, b) KURVILON_BENCH_CAT2(a, b)
-#define KURVILON_BENCH(name)                                                                    \
-    static void KURVILON_BENCH_CAT(bench_fn_, __LINE__)();                                      \
-    static bench::Registrar KURVILON_BENCH_CAT(bench_reg_, __LINE__)(name,                      \
-                                                                     KURVILON_BENCH_CAT(bench_fn_, __LINE__)); \
+#define KURVILON_BENCH(name)                                          \
+    static void KURVILON_BENCH_CAT(bench_fn_, __LINE__)();            \
+    static bench::Registrar KURVILON_BENCH_CAT(bench_reg_, __LINE__)( \
+        name, KURVILON_BENCH_CAT(bench_fn_, __LINE__));               \
     static void KURVILON_BENCH_CAT(bench_fn_, __LINE__)()

@@ -20,7 +20,7 @@
 namespace {
 
 class SilentDialogs : public Dialogs {
-public:
+  public:
     int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
     QString OpenFileName(QWidget*, const QString&) override { return {}; }
     QString SaveFileName(QWidget*, const QString&) override { return {}; }
@@ -54,7 +54,8 @@ KURVILON_BENCH("window: recalculation") {
     QTemporaryDir dir;
     {
         QFile ini(dir.filePath("Kurvilon.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
     }
     SilentDialogs dialogs;
     FormEnvironment env{&dialogs, '.', dir.path()};
@@ -77,7 +78,8 @@ KURVILON_BENCH("window: table commands") {
     QTemporaryDir dir;
     {
         QFile ini(dir.filePath("Kurvilon.ini"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
     }
     SilentDialogs dialogs;
     FormEnvironment env{&dialogs, '.', dir.path()};
@@ -94,8 +96,8 @@ KURVILON_BENCH("window: table commands") {
         grid->TableReset();
         form.sgDataClick();
     });
-    std::printf("  paste table of 100,000 pairs (%.1f MB) with the recalculation: %8.1f ms\n", text.size() / 1e6,
-                t * 1e3);
+    std::printf("  paste table of 100,000 pairs (%.1f MB) with the recalculation: %8.1f ms\n",
+                text.size() / 1e6, t * 1e3);
     t = bench::MedianSeconds(7, [&] { bench::Keep(QString::fromStdString(kurv::TableText(form.Table()))); });
     std::printf("  copy table of 100,000 rows (text for the clipboard):           %8.1f ms\n", t * 1e3);
     t = bench::MedianSeconds(7, [&] { kurv::WriteFileSafely(path, kurv::DataFileBytes(form.Table())); });

@@ -37,6 +37,7 @@ class CommandsTest : public QObject {
         dialogs_ = std::make_unique<ScriptedDialogs>();
         FormEnvironment env{dialogs_.get(), sep, dir_->path()};
         form_ = std::make_unique<TFormMain>(env);
+        form_->show();  // laid out at its size, as the chart's pictures need
     }
     kurv::DataTable& T() { return form_->Table(); }
     TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
@@ -57,7 +58,7 @@ class CommandsTest : public QObject {
     static QString Clip() { return QGuiApplication::clipboard()->text(); }
     static void SetClip(const QString& t) { QGuiApplication::clipboard()->setText(t); }
 
-private slots:
+  private slots:
     void cleanup() { form_.reset(); }
 
     // Copy and paste back: the rows return, followed by exactly one empty row.
@@ -233,6 +234,8 @@ private slots:
         const QMimeData* m = QGuiApplication::clipboard()->mimeData();
         QVERIFY(m->hasFormat("image/svg+xml"));
         QVERIFY(m->hasImage());
+        QCOMPARE(qvariant_cast<QImage>(m->imageData()).size(), form_->findChild<TChart*>("Chart1")->size());
+        QVERIFY(m->data("image/svg+xml").contains("<svg"));
         QCOMPARE(dialogs_->Texts(), QStringList{"Chart copied to the Windows clipboard"});
     }
 
@@ -251,7 +254,8 @@ private slots:
         Run("itmGraphPrint");
         QCOMPARE(seen, QStringList{Caption("PanelResult")});
         QVERIFY(QFileInfo(dialogs_->pdfPath).size() > 1000);
-        if (qEnvironmentVariableIsSet("KURVILON_KEEP_PDF")) QFile::copy(dialogs_->pdfPath, qgetenv("KURVILON_KEEP_PDF"));
+        if (qEnvironmentVariableIsSet("KURVILON_KEEP_PDF"))
+            QFile::copy(dialogs_->pdfPath, qgetenv("KURVILON_KEEP_PDF"));
     }
 
     // A press on a series switches the marks and spares the next click's zoom undo.

@@ -63,7 +63,7 @@ class FittingTest : public QObject {
     void SetKind(int kind) { W<QComboBox>("ComboBox1")->setCurrentIndex(kind); }
     QString Column2(int row) { return QString::fromStdString(form_->Table().Cell(2, row)); }
 
-private slots:
+  private slots:
     void linearWorkedExample_data() {
         QTest::addColumn<char>("sep");
         QTest::addColumn<QString>("a0");
@@ -72,12 +72,16 @@ private slots:
         QTest::addColumn<QStringList>("column2");
         QTest::addColumn<QString>("maxErr");
         QTest::addColumn<QString>("sigma");
-        QTest::newRow("point") << '.' << "A0 = 1.5000000e-1" << "A1 = 1.9400000"
-                               << "Y = 1.9400000 * X  +1.5000000e-1" << QStringList{"2.09", "4.03", "5.97", "7.91"}
-                               << "0.23" << "0.165";
-        QTest::newRow("comma") << ',' << "A0 = 1,5000000e-1" << "A1 = 1,9400000"
-                               << "Y = 1,9400000 * X  +1,5000000e-1" << QStringList{"2,09", "4,03", "5,97", "7,91"}
-                               << "0,23" << "0,165";
+        QTest::newRow("point") << '.' << "A0 = 1.5000000e-1"
+                               << "A1 = 1.9400000"
+                               << "Y = 1.9400000 * X  +1.5000000e-1"
+                               << QStringList{"2.09", "4.03", "5.97", "7.91"} << "0.23"
+                               << "0.165";
+        QTest::newRow("comma") << ',' << "A0 = 1,5000000e-1"
+                               << "A1 = 1,9400000"
+                               << "Y = 1,9400000 * X  +1,5000000e-1"
+                               << QStringList{"2,09", "4,03", "5,97", "7,91"} << "0,23"
+                               << "0,165";
     }
     void linearWorkedExample() {
         QFETCH(char, sep);
@@ -326,7 +330,8 @@ private slots:
         for (const char* n : {"ComboBox1", "LabelTypeFunc", "btnPrint", "btnGraphCopy"})
             QCOMPARE(W(n)->x(), onTopLeft + 100);
         QCOMPARE(W("sgData")->width(), tableWidth);
-        QCOMPARE(W("GroupBoxResult")->y() + W("GroupBoxResult")->height() + 3, form_->centralWidget()->height());
+        QCOMPARE(W("GroupBoxResult")->y() + W("GroupBoxResult")->height() + 3,
+                 form_->centralWidget()->height());
         form_->resize(100, 100);
         QCOMPARE(form_->width(), 511);
         QCOMPARE(form_->height(), 474);

@@ -31,7 +31,8 @@ class KeyboardTest : public QObject {
         dir_ = std::make_unique<QTemporaryDir>();
         QFile ini(dir_->filePath("Kurvilon.ini"));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QString("[Config]\nLanguage=Eng\n[FormMain]\nFunction=%1\nOnTop=N\n").arg(function).toUtf8());
+        ini.write(
+            QString("[Config]\nLanguage=Eng\n[FormMain]\nFunction=%1\nOnTop=N\n").arg(function).toUtf8());
         ini.close();
         dialogs_ = std::make_unique<ScriptedDialogs>();
         FormEnvironment env{dialogs_.get(), '.', dir_->path()};
@@ -54,7 +55,7 @@ class KeyboardTest : public QObject {
     QString Cell(int c, int r) { return QString::fromStdString(T().Cell(c, r)); }
     QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
 
-private slots:
+  private slots:
     void cleanup() { form_.reset(); }
 
     // Ctrl+F refills the selected rows' Y from the curve fitted to the others.

@@ -57,7 +57,7 @@ class SettingsTest : public QObject {
     QString Caption(const char* name) { return W<QLabel>(name)->text(); }
     static QSize Screen() { return QGuiApplication::primaryScreen()->geometry().size(); }
 
-private slots:
+  private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         dialogs_.reset();
@@ -102,17 +102,19 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("onTop");
         QTest::addColumn<bool>("points");
-        QTest::newRow("rus, linear") << QByteArray("[Config]\nLanguage=Rus\n[FormMain]\nFunction=1\n") << 0 << 0
-                                     << true << true;
+        QTest::newRow("rus, linear") << QByteArray("[Config]\nLanguage=Rus\n[FormMain]\nFunction=1\n") << 0
+                                     << 0 << true << true;
         QTest::newRow("lower-case rus is English")
-            << QByteArray("[config]\nlanguage=rus\n[FORMMAIN]\nFUNCTION=2\nOnTop=n\n") << 1 << 1 << false << true;
+            << QByteArray("[config]\nlanguage=rus\n[FORMMAIN]\nFUNCTION=2\nOnTop=n\n") << 1 << 1 << false
+            << true;
         QTest::newRow("function 0 7 x are cubic")
-            << QByteArray("[Config]\nLanguage=Eng\nPoints=No\n[FormMain]\nFunction=7\nOnTop=N\n") << 1 << 2 << false
-            << false;
-        QTest::newRow("function x") << QByteArray("[Config]\nLanguage=Eng\n[FormMain]\nFunction=x\n") << 1 << 2 << true
-                                    << true;
+            << QByteArray("[Config]\nLanguage=Eng\nPoints=No\n[FormMain]\nFunction=7\nOnTop=N\n") << 1 << 2
+            << false << false;
+        QTest::newRow("function x") << QByteArray("[Config]\nLanguage=Eng\n[FormMain]\nFunction=x\n") << 1
+                                    << 2 << true << true;
         QTest::newRow("first of duplicate sections")
-            << QByteArray("[Config]\nLanguage=Eng\n[Config]\nLanguage=Rus\nPoints=No\n") << 1 << 2 << true << true;
+            << QByteArray("[Config]\nLanguage=Eng\n[Config]\nLanguage=Rus\nPoints=No\n") << 1 << 2 << true
+            << true;
         QTest::newRow("garbage") << QByteArray("\x01\x02garbage\0\xff[[[\n=\n", 17) << 0 << 2 << true << true;
     }
     void storedValues() {
@@ -133,10 +135,14 @@ private slots:
         QTest::addColumn<QString>("top");
         QTest::addColumn<int>("expectLeft");  // -1: centred; -2: right edge
         QTest::addColumn<int>("expectTop");   // -1: centred; -2: bottom less 25
-        QTest::newRow("abc centres") << "abc" << "x" << -1 << -1;
-        QTest::newRow("negative") << "-40" << "-5" << 0 << 0;
-        QTest::newRow("too far") << "99999" << "99999" << -2 << -2;
-        QTest::newRow("plain") << "10" << "20" << 10 << 20;
+        QTest::newRow("abc centres") << "abc"
+                                     << "x" << -1 << -1;
+        QTest::newRow("negative") << "-40"
+                                  << "-5" << 0 << 0;
+        QTest::newRow("too far") << "99999"
+                                 << "99999" << -2 << -2;
+        QTest::newRow("plain") << "10"
+                               << "20" << 10 << 20;
     }
     void positionClamps() {
         QFETCH(QString, left);

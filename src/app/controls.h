@@ -7,26 +7,26 @@
 
 class TPanel : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit TPanel(QWidget* parent = nullptr);
 
-signals:
+  signals:
     void clicked();
     void doubleClicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
 class TGroupBox : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     using QGroupBox::QGroupBox;
 
-signals:
+  signals:
     void doubleClicked();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };

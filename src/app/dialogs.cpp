@@ -15,22 +15,29 @@ struct ButtonMap {
     QMessageBox::StandardButton qt;
 };
 constexpr ButtonMap kButtons[] = {
-    {MbOk, QMessageBox::Ok},         {MbYes, QMessageBox::Yes},     {MbNo, QMessageBox::No},
-    {MbAbort, QMessageBox::Abort},   {MbRetry, QMessageBox::Retry}, {MbIgnore, QMessageBox::Ignore},
+    {MbOk, QMessageBox::Ok},       {MbYes, QMessageBox::Yes},     {MbNo, QMessageBox::No},
+    {MbAbort, QMessageBox::Abort}, {MbRetry, QMessageBox::Retry}, {MbIgnore, QMessageBox::Ignore},
 };
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::Warning: return QMessageBox::Warning;
-        case MsgIcon::Error: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::None: break;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
-bool StaysOnTop(const QWidget* w) { return w && (w->windowFlags() & Qt::WindowStaysOnTopHint); }
+bool StaysOnTop(const QWidget* w) {
+    return w && (w->windowFlags() & Qt::WindowStaysOnTopHint);
+}
 
 }  // namespace
 
@@ -60,7 +67,8 @@ QString QtDialogs::OpenFileName(QWidget* owner, const QString& initial) {
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     if (!initial.isEmpty()) dlg.selectFile(initial);
     QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
+        result = dlg.selectedFiles().first();
     Reactivate();
     return result;
 }
@@ -71,7 +79,8 @@ QString QtDialogs::SaveFileName(QWidget* owner, const QString& initial) {
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!initial.isEmpty()) dlg.selectFile(initial);
     QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
+        result = dlg.selectedFiles().first();
     Reactivate();
     return result;
 }

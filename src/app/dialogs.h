@@ -20,15 +20,15 @@ enum MsgButton : int {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A message box. `owner` null means a box without an owner window (centred on
     // the screen, kept above an always-on-top main window). `buttons` is a set of
     // MsgButton; returns the button pressed (the Escape answer counts as the
     // last-resort button of the set).
-    virtual int Message(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
-                        int defaultButton = 0) = 0;
+    virtual int Message(QWidget* owner, const QString& text, const QString& caption, int buttons,
+                        MsgIcon icon, int defaultButton = 0) = 0;
 
     // File dialogs at their defaults (no filter, no overwrite prompt). `initial` is
     // the last file name. An empty result means the dialog was cancelled.
@@ -46,7 +46,7 @@ public:
 // a window manager the main window would otherwise stay inactive and typed keys
 // would go nowhere; that re-activation is not a focus change of the table.
 class QtDialogs : public Dialogs {
-public:
+  public:
     void SetMainWindow(QWidget* w) { main_ = w; }
 
     int Message(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
@@ -56,7 +56,7 @@ public:
     void PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) override;
     int Exec(QWidget* dialog) override;
 
-private:
+  private:
     void Reactivate();
     QWidget* main_ = nullptr;
 };

@@ -253,7 +253,8 @@ void TFormMain::BuildMenus() {
     QMenu* language = submenu(param, nullptr, "itmLanguage", 18);
     fill(language, {{"itmRus", 19, "", &TFormMain::itmRusClick}, {"itmEng", 20, "", &TFormMain::itmEngClick}},
          Qt::WindowShortcut);
-    fill(param, {{"N1", -1, "", nullptr}, {"itmAuxPointsEnable", 17, "", &TFormMain::itmAuxPointsEnableClick}},
+    fill(param,
+         {{"N1", -1, "", nullptr}, {"itmAuxPointsEnable", 17, "", &TFormMain::itmAuxPointsEnableClick}},
          Qt::WindowShortcut);
     itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
     itmAuxPointsEnable->setCheckable(true);
@@ -340,7 +341,8 @@ void TFormMain::WireEvents() {
             [this](int from, int to) { Guarded([&] { sgDataColumnMoved(from, to); }); });
     sgData->SetPopupMenu(PopupMenuTabl);
 
-    connect(GroupBoxTable, &TGroupBox::doubleClicked, this, [this] { Guarded([&] { GroupBoxTableDblClick(); }); });
+    connect(GroupBoxTable, &TGroupBox::doubleClicked, this,
+            [this] { Guarded([&] { GroupBoxTableDblClick(); }); });
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, recalc);
     connect(PanelResult, &TPanel::clicked, this, recalc);
     connect(PanelResult, &TPanel::doubleClicked, this, recalc);
@@ -357,7 +359,8 @@ void TFormMain::WireEvents() {
         if (b == Qt::LeftButton) Guarded([&] { Chart1Click(); });
     });
     Chart1->SetPopupMenu(PopupMenuGraph);
-    Chart1->SetValueFormatter([this](double y) { return QString::fromStdString(kurv::GeneralNumberText(y, sep_)); });
+    Chart1->SetValueFormatter(
+        [this](double y) { return QString::fromStdString(kurv::GeneralNumberText(y, sep_)); });
 
     auto popupOn = [this](QWidget* w, QMenu* menu) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -371,7 +374,8 @@ void TFormMain::WireEvents() {
         popupOn(row.panel, row.popup);
         QLineEdit* edit = row.edit;
         QCheckBox* box = row.check;
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] { Guarded([&] { MaskEditX1Change(edit); }); });
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, edit] { Guarded([&] { MaskEditX1Change(edit); }); });
         // A box unchecked by the program raises its click as a user click would.
         connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBox1Click(box); }); });
     }
@@ -399,15 +403,23 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TFormMain::resizeEvent(QResizeEvent* e) { QMainWindow::resizeEvent(e); }
+void TFormMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+}
 
-void TFormMain::Memo1Click() { sgData->setFocus(Qt::MouseFocusReason); }
+void TFormMain::Memo1Click() {
+    sgData->setFocus(Qt::MouseFocusReason);
+}
 
-void TFormMain::Memo1KeyDown() { sgData->setFocus(Qt::OtherFocusReason); }
+void TFormMain::Memo1KeyDown() {
+    sgData->setFocus(Qt::OtherFocusReason);
+}
 
 // ---- Helpers shared by the handlers
 
-QString TFormMain::Text(int id) const { return QString::fromUtf8(kurv::UiText(id, LanguageIndex)); }
+QString TFormMain::Text(int id) const {
+    return QString::fromUtf8(kurv::UiText(id, LanguageIndex));
+}
 
 QString TFormMain::Pick(const char* russian, const char* english) const {
     return QString::fromUtf8(LanguageIndex == 1 ? english : russian);
@@ -427,12 +439,14 @@ void TFormMain::ShowDefaultError(const QString& message) {
     MessageBox(this, message, appTitle_, MbOk, MsgIcon::Error);
 }
 
-int TFormMain::MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
-                          int defaultButton) {
+int TFormMain::MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons,
+                          MsgIcon icon, int defaultButton) {
     return dialogs_->Message(owner, text, caption, buttons, icon, defaultButton);
 }
 
-double TFormMain::Number(const std::string& text) const { return kurv::TextToNumber(text, sep_); }
+double TFormMain::Number(const std::string& text) const {
+    return kurv::TextToNumber(text, sep_);
+}
 
 void TFormMain::SetCheckedByCode(QAction* a, bool on) {
     // A checkable action flips itself before `triggered`; only code sets these marks.
@@ -440,4 +454,6 @@ void TFormMain::SetCheckedByCode(QAction* a, bool on) {
     a->setChecked(on);
 }
 
-void TFormMain::TableChanged() { sgData->TableReset(); }
+void TFormMain::TableChanged() {
+    sgData->TableReset();
+}

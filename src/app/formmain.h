@@ -45,7 +45,7 @@ struct FormEnvironment {
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TFormMain(const FormEnvironment& env, QWidget* parent = nullptr);
     ~TFormMain() override;
 
@@ -118,12 +118,12 @@ public:
     // ---- About box
     void itmAboutClick();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     struct EvaluationRow {
         QLabel* staticX = nullptr;
         QLineEdit* edit = nullptr;
@@ -153,9 +153,11 @@ private:
     double Number(const std::string& text) const;  // TextToNumber, throwing
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);
-    void TableChanged();          // after a core operation rewrote the table
+    void TableChanged();  // after a core operation rewrote the table
     void PasteDone(int result);
-    int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was pasted, then the recalculation
+    int FileFailureBox(const QString& text,
+                       const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was
+                                                 // pasted, then the recalculation
 
     // Environment
     Dialogs* dialogs_;
@@ -170,7 +172,7 @@ private:
     QString appTitle_;
     QString SettingsFilePath;
     bool SeriesClicked = false;
-    int layoutLock_ = 0;  // GroupBoxResult's Tag
+    int layoutLock_ = 0;    // GroupBoxResult's Tag
     QString lastOpenName_;  // each file dialog remembers its own last choice
     QString lastSaveName_;
 

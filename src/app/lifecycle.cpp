@@ -24,8 +24,8 @@ QSize PrimaryScreenSize() {
 }  // namespace
 
 QString TFormMain::ReadSetting(const char* section, const char* key, const QString& fallback) const {
-    return QString::fromStdString(kurv::ReadProfileString(SettingsFilePath.toStdString(), section, key,
-                                                          fallback.toStdString()));
+    return QString::fromStdString(
+        kurv::ReadProfileString(SettingsFilePath.toStdString(), section, key, fallback.toStdString()));
 }
 
 void TFormMain::WriteSetting(const char* section, const char* key, const QString& value) {
@@ -46,7 +46,8 @@ void TFormMain::FormCreate() {
         language == "Rus" ? itmRusClick() : itmEngClick();
     } else {
         try {
-            auto dialog = std::make_unique<TfrmLanguage>([this] { itmRusClick(); }, [this] { itmEngClick(); });
+            auto dialog =
+                std::make_unique<TfrmLanguage>([this] { itmRusClick(); }, [this] { itmEngClick(); });
             dialogs_->Exec(dialog.get());
         } catch (const std::exception&) {
             itmRusClick();
@@ -57,8 +58,9 @@ void TFormMain::FormCreate() {
     const QSize screen = PrimaryScreenSize();
     const int centredLeft = (screen.width() - width()) / 2;
     const int centredTop = (screen.height() - height()) / 2;
-    int left = kurv::ParseDecimalInt(ReadSetting("FormMain", "Left", QString::number(centredLeft)).toStdString())
-                   .value_or(centredLeft);
+    int left =
+        kurv::ParseDecimalInt(ReadSetting("FormMain", "Left", QString::number(centredLeft)).toStdString())
+            .value_or(centredLeft);
     if (left > screen.width() - width())
         left = screen.width() - width();
     else if (left < 0)
@@ -116,7 +118,9 @@ void TFormMain::CheckBoxOnTopClick() {
     WriteSetting("FormMain", "OnTop", on ? "Y" : "N");
 }
 
-void TFormMain::GroupBoxTableDblClick() { sgData->SetDefaultColWidth(sgData->DefaultColWidth() == 77 ? 51 : 77); }
+void TFormMain::GroupBoxTableDblClick() {
+    sgData->SetDefaultColWidth(sgData->DefaultColWidth() == 77 ? 51 : 77);
+}
 
 void TFormMain::itmExitClick() {
     // Ends at once: the window is not closed, so the position is not written.

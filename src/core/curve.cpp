@@ -26,7 +26,8 @@ std::vector<double> CurveSampleXs(double xmin, double xmax) {
     xs.clear();
     for (int i = 0; i <= 50; ++i) {
         const long double t = static_cast<long double>(i) / 50;
-        xs.push_back(i == 50 ? xmax : static_cast<double>(xmin + (static_cast<long double>(xmax) - xmin) * t));
+        xs.push_back(i == 50 ? xmax
+                             : static_cast<double>(xmin + (static_cast<long double>(xmax) - xmin) * t));
     }
     return xs;
 }

@@ -10,7 +10,7 @@
 namespace kurv {
 
 class DataTable {
-public:
+  public:
     static constexpr int kColumns = 3;
     using Row = std::array<std::string, kColumns>;
 
@@ -32,7 +32,7 @@ public:
     // A row counts for the fit when its Y and X texts are both non-empty.
     bool Counts(int row) const { return !rows_[row][0].empty() && !rows_[row][1].empty(); }
 
-private:
+  private:
     std::vector<Row> rows_;
 };
 

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string PathBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string PathBytes(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
 
 }  // namespace
 
@@ -25,11 +27,12 @@ void TFormMain::itmReadClick() {
         lastOpenName_ = name;
         if (kurv::ReadWholeFile(PathBytes(name), bytes) == kurv::FileReadResult::Read) break;
         // Ignore ends the command like Abort: no file is open to read from.
-        if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry) return;
+        if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry)
+            return;
     }
     if (kurv::ReadDataFile(table_, bytes) == kurv::DataFileRead::InvalidData) {
-        MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption, MbOk,
-                   MsgIcon::Warning);
+        MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption,
+                   MbOk, MsgIcon::Warning);
         return;
     }
     TableChanged();

@@ -23,7 +23,9 @@ const QColor kBlue(0, 0, 255);
 const QColor kPurple(128, 0, 128);
 const QColor kRed(255, 0, 0);
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 

@@ -28,14 +28,21 @@ void TFormMain::ApplyLanguage(int language) {
         int id;
     };
     static const Caption kCaptions[] = {
-        {"itmFile", 1},          {"itmEdit", 2},         {"itmParam", 3},          {"itmAbout", 4},
-        {"itmRead", 5},          {"itmWrite", 6},        {"itmExit", 7},           {"itmClearMain", 8},
-        {"itmClear", 8},         {"itmTablCopyMain", 9}, {"itmTablCopy", 9},       {"itmTablPasteMain", 10},
-        {"itmTablPaste", 10},    {"itmAppendMain", 11},  {"itmAppend", 11},        {"itmClearColMain", 12},
-        {"itmClearCol", 12},     {"itmColCopyMain", 13}, {"itmColCopy", 13},       {"itmColPasteMain", 14},
-        {"itmColPaste", 14},     {"itmDeleteMain", 15},  {"itmDelete", 15},        {"itmSortMain", 16},
-        {"itmSort", 16},         {"itmAuxPointsEnable", 17}, {"itmLanguage", 18},  {"itmRus", 19},
-        {"itmEng", 20},          {"itmCoefCopy", 50},
+        {"itmFile", 1},       {"itmEdit", 2},
+        {"itmParam", 3},      {"itmAbout", 4},
+        {"itmRead", 5},       {"itmWrite", 6},
+        {"itmExit", 7},       {"itmClearMain", 8},
+        {"itmClear", 8},      {"itmTablCopyMain", 9},
+        {"itmTablCopy", 9},   {"itmTablPasteMain", 10},
+        {"itmTablPaste", 10}, {"itmAppendMain", 11},
+        {"itmAppend", 11},    {"itmClearColMain", 12},
+        {"itmClearCol", 12},  {"itmColCopyMain", 13},
+        {"itmColCopy", 13},   {"itmColPasteMain", 14},
+        {"itmColPaste", 14},  {"itmDeleteMain", 15},
+        {"itmDelete", 15},    {"itmSortMain", 16},
+        {"itmSort", 16},      {"itmAuxPointsEnable", 17},
+        {"itmLanguage", 18},  {"itmRus", 19},
+        {"itmEng", 20},       {"itmCoefCopy", 50},
     };
     for (const Caption& c : kCaptions) {
         if (QAction* a = item(c.name)) a->setText(text(c.id));

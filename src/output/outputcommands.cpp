@@ -68,7 +68,8 @@ void TFormMain::btnGraphCopyClick() {
     data->setData("image/svg+xml", Chart1->ToSvg());
     data->setImageData(Chart1->ToImage());
     PutOnClipboard(data);
-    MessageBox(nullptr, Pick("График скопирован в буфер обмена Windows", "Chart copied to the Windows clipboard"),
+    MessageBox(nullptr,
+               Pick("График скопирован в буфер обмена Windows", "Chart copied to the Windows clipboard"),
                appTitle_, MbOk, MsgIcon::Information);
 }
 
@@ -83,7 +84,8 @@ void TFormMain::btnPrintClick() {
         // The chart keeps its proportions, centred on the page.
         QSizeF size = Chart1->size();
         size.scale(page.size(), Qt::KeepAspectRatio);
-        const QRectF target(QPointF((page.width() - size.width()) / 2, (page.height() - size.height()) / 2), size);
+        const QRectF target(QPointF((page.width() - size.width()) / 2, (page.height() - size.height()) / 2),
+                            size);
         Chart1->RenderTo(&painter, target);
     });
     Chart1->SetTitleVisible(false);

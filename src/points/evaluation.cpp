@@ -33,7 +33,8 @@ void TFormMain::MaskEditX1Change(QObject* sender) {
     const int series = 3 + k;
     Chart1->Clear(series);
     if (row.check->isChecked())
-        Chart1->AddPoint(series, x, y, QString::fromStdString(kurv::GeneralNumberText(x, sep_)), QColor(255, 0, 0));
+        Chart1->AddPoint(series, x, y, QString::fromStdString(kurv::GeneralNumberText(x, sep_)),
+                         QColor(255, 0, 0));
 }
 
 void TFormMain::CheckBox1Click(QObject* sender) {

@@ -16,7 +16,9 @@ std::string ClipboardText() {
 
 }  // namespace
 
-void TFormMain::itmTablCopyClick() { CopyAnsiStringToClipboard(QString::fromStdString(kurv::TableText(table_))); }
+void TFormMain::itmTablCopyClick() {
+    CopyAnsiStringToClipboard(QString::fromStdString(kurv::TableText(table_)));
+}
 
 void TFormMain::itmColCopyClick() {
     CopyAnsiStringToClipboard(QString::fromStdString(kurv::ColumnText(table_, sgData->Selection().left)));
@@ -33,7 +35,9 @@ void TFormMain::itmTablPasteClick() {
     PasteDone(static_cast<int>(kurv::PasteTable(table_, ClipboardText())));
 }
 
-void TFormMain::itmAppendClick() { PasteDone(static_cast<int>(kurv::AppendTable(table_, ClipboardText()))); }
+void TFormMain::itmAppendClick() {
+    PasteDone(static_cast<int>(kurv::AppendTable(table_, ClipboardText())));
+}
 
 void TFormMain::itmColPasteClick() {
     PasteDone(static_cast<int>(kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText())));

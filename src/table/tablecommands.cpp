@@ -64,8 +64,8 @@ void TFormMain::sgDataColumnMoved(int, int) {
 }
 
 void TFormMain::itmClearClick() {
-    if (MessageBox(this, Pick("Очистить данные в таблице?", "Clear data in the table?"), appTitle_, MbYes | MbNo,
-                   MsgIcon::None) != MbYes)
+    if (MessageBox(this, Pick("Очистить данные в таблице?", "Clear data in the table?"), appTitle_,
+                   MbYes | MbNo, MsgIcon::None) != MbYes)
         return;
     kurv::ClearTable(table_);
     TableChanged();

@@ -2,8 +2,8 @@
 
 #include <QPrinter>
 
-int ScriptedDialogs::Message(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
-                             int defaultButton) {
+int ScriptedDialogs::Message(QWidget* owner, const QString& text, const QString& caption, int buttons,
+                             MsgIcon icon, int defaultButton) {
     messages.append({owner != nullptr, text, caption, buttons, icon, defaultButton});
     if (!answers.empty()) {
         int a = answers.front();
@@ -23,7 +23,9 @@ QString ScriptedDialogs::OpenFileName(QWidget*, const QString& initial) {
     return n;
 }
 
-QString ScriptedDialogs::SaveFileName(QWidget* owner, const QString& initial) { return OpenFileName(owner, initial); }
+QString ScriptedDialogs::SaveFileName(QWidget* owner, const QString& initial) {
+    return OpenFileName(owner, initial);
+}
 
 void ScriptedDialogs::PrintPreview(QWidget*, const std::function<void(QPrinter*)>& paint) {
     ++printPreviews;

@@ -18,7 +18,7 @@ struct RecordedMessage {
 };
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     int Message(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
                 int defaultButton = 0) override;
     QString OpenFileName(QWidget* owner, const QString& initial) override;
@@ -30,7 +30,7 @@ public:
     // first button of its set and a file dialog is cancelled.
     std::deque<int> answers;
     std::deque<QString> fileNames;
-    std::function<int(QWidget*)> onExec;  // runs a dialog's script; default: rejected
+    std::function<int(QWidget*)> onExec;            // runs a dialog's script; default: rejected
     std::function<void(QPrinter*)> onPrintPreview;  // sees the printer before the page is painted
     QString pdfPath;  // when set, the preview's page is printed to this PDF file
 
