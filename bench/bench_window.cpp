@@ -39,6 +39,13 @@ void FillRows(kurv::DataTable& t, int rows) {
     }
 }
 
+// English, quadratic, no question at start.
+void WriteSettings(const QTemporaryDir& dir) {
+    QFile ini(dir.filePath("Kurvilon.ini"));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
+}
+
 long StatusKiB(const char* field) {
     QFile f("/proc/self/status");
     if (!f.open(QIODevice::ReadOnly)) return -1;
@@ -52,11 +59,7 @@ long StatusKiB(const char* field) {
 
 KURVILON_BENCH("window: recalculation") {
     QTemporaryDir dir;
-    {
-        QFile ini(dir.filePath("Kurvilon.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
-    }
+    WriteSettings(dir);
     SilentDialogs dialogs;
     FormEnvironment env{&dialogs, '.', dir.path()};
     for (int rows : {100, 10000, 100000}) {
@@ -76,11 +79,7 @@ KURVILON_BENCH("window: recalculation") {
 // ends with, as the window runs them (clipboard and file dialog aside).
 KURVILON_BENCH("window: table commands") {
     QTemporaryDir dir;
-    {
-        QFile ini(dir.filePath("Kurvilon.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
-    }
+    WriteSettings(dir);
     SilentDialogs dialogs;
     FormEnvironment env{&dialogs, '.', dir.path()};
     TFormMain form(env);

@@ -61,28 +61,26 @@ int QtDialogs::Message(QWidget* owner, const QString& text, const QString& capti
     return MbOk;
 }
 
+QString QtDialogs::RunFileDialog(QFileDialog& dlg, const QString& initial) {
+    if (!initial.isEmpty()) dlg.selectFile(initial);
+    QString result;
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
+    Reactivate();
+    return result;
+}
+
 QString QtDialogs::OpenFileName(QWidget* owner, const QString& initial) {
     QFileDialog dlg(owner);
     dlg.setFileMode(QFileDialog::AnyFile);  // a typed name of a missing file is accepted
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    if (!initial.isEmpty()) dlg.selectFile(initial);
-    QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
-        result = dlg.selectedFiles().first();
-    Reactivate();
-    return result;
+    return RunFileDialog(dlg, initial);
 }
 
 QString QtDialogs::SaveFileName(QWidget* owner, const QString& initial) {
     QFileDialog dlg(owner);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!initial.isEmpty()) dlg.selectFile(initial);
-    QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
-        result = dlg.selectedFiles().first();
-    Reactivate();
-    return result;
+    return RunFileDialog(dlg, initial);
 }
 
 void QtDialogs::PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) {

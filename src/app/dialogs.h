@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 class QPrinter;
 
@@ -58,5 +59,6 @@ class QtDialogs : public Dialogs {
 
   private:
     void Reactivate();
+    QString RunFileDialog(QFileDialog& dlg, const QString& initial);
     QWidget* main_ = nullptr;
 };
