@@ -13,7 +13,7 @@ sanitize=0
 
 if [ $sanitize -eq 1 ]; then
   "$root/scripts/build.sh" "$root/build-asan" -DKURVILON_SANITIZE=ON
-  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:halt_on_error=1"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   (cd "$root/build-asan" && ctest --output-on-failure -j"$(nproc)")
 fi
