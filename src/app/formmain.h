@@ -22,6 +22,7 @@
 #include "core/fit.h"
 
 class QAction;
+class QKeyEvent;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -134,6 +135,7 @@ class TFormMain : public QMainWindow {
         QAction* itmCopy = nullptr;
     };
 
+    bool PhysicalKeyShortcut(QKeyEvent* ke);
     void BuildControls();
     void BuildMenus();
     void WireEvents();
