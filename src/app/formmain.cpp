@@ -429,10 +429,6 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TFormMain::resizeEvent(QResizeEvent* e) {
-    QMainWindow::resizeEvent(e);
-}
-
 void TFormMain::Memo1Click() {
     sgData->setFocus(Qt::MouseFocusReason);
 }

@@ -120,7 +120,6 @@ class TFormMain : public QMainWindow {
     void itmAboutClick();
 
   protected:
-    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
