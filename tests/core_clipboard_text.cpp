@@ -5,24 +5,13 @@
 #include <vector>
 
 #include "core/clipboard_text.h"
+#include "core_tables.h"
 
 using kurv::DataTable;
 using kurv::PasteResult;
 using Row = DataTable::Row;
-using Rows = std::vector<Row>;
 
 namespace {
-
-DataTable Make(const Rows& data, int rowCount) {
-    DataTable t(rowCount);
-    t.RowAt(0) = {"Y", "X", "F"};
-    for (std::size_t i = 0; i < data.size(); ++i) t.RowAt(static_cast<int>(i) + 1) = data[i];
-    return t;
-}
-
-Rows DataRows(const DataTable& t) {
-    return Rows(t.Rows().begin() + 1, t.Rows().end());
-}
 
 std::vector<std::string> Tokens(std::string_view text) {
     std::vector<std::string> out;
@@ -33,7 +22,7 @@ std::vector<std::string> Tokens(std::string_view text) {
 }  // namespace
 
 TEST(ClipboardText, CopyTableAndColumn) {
-    DataTable t = Make({{"1", "2", "f1"}, {"3,5", "4", "f2"}}, 4);
+    DataTable t = TableOf({{"1", "2", "f1"}, {"3,5", "4", "f2"}}, 4);
     EXPECT_EQ(kurv::TableText(t), "1\t2\r\n3,5\t4\r\n\t\r\n");
     EXPECT_EQ(kurv::ColumnText(t, 0), "1\r\n3,5\r\n\r\n");
     EXPECT_EQ(kurv::ColumnText(t, 1), "2\r\n4\r\n\r\n");
@@ -116,7 +105,7 @@ TEST(ClipboardText, PasteTable) {
     };
     for (const Case& c : cases) {
         DataTable t =
-            Make({{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}}, c.rowCount < 4 ? 4 : c.rowCount);
+            TableOf({{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}}, c.rowCount < 4 ? 4 : c.rowCount);
         if (c.rowCount < 4) t.SetRowCount(c.rowCount);
         EXPECT_EQ(kurv::PasteTable(t, c.text), PasteResult::Pasted) << c.name;
         EXPECT_EQ(DataRows(t), c.expected) << c.name;
@@ -125,14 +114,14 @@ TEST(ClipboardText, PasteTable) {
 }
 
 TEST(ClipboardText, CopyThenPasteGivesTheRowsBack) {
-    DataTable t = Make({{"1", "2", "fit"}, {"3,5", "-4e3", "fit"}, {" 7 ", "8", ""}}, 60);
-    DataTable back = Make({{"x", "y", "z"}}, 100);
+    DataTable t = TableOf({{"1", "2", "fit"}, {"3,5", "-4e3", "fit"}, {" 7 ", "8", ""}}, 60);
+    DataTable back = TableOf({{"x", "y", "z"}}, 100);
     ASSERT_EQ(kurv::PasteTable(back, kurv::TableText(t)), PasteResult::Pasted);
     EXPECT_EQ(DataRows(back), (Rows{{"1", "2", ""}, {"3,5", "-4e3", ""}, {" 7 ", "8", ""}, {}}));
 }
 
 TEST(ClipboardText, NothingToPasteChangesNothing) {
-    const DataTable before = Make({{"1", "2", "3"}, {"4", "", "6"}}, 10);
+    const DataTable before = TableOf({{"1", "2", "3"}, {"4", "", "6"}}, 10);
     for (const char* text : {"", "\r\n", "\t\t\r\n\n\r"}) {
         DataTable t = before;
         EXPECT_EQ(kurv::PasteTable(t, text), PasteResult::NoTokens);
@@ -171,7 +160,7 @@ TEST(ClipboardText, Append) {
         {"header-only table starts at row 1", {}, 1, {{"5", "6", ""}, {"7", "", ""}, {}}},
     };
     for (const Case& c : cases) {
-        DataTable t = Make(c.data, std::max<int>(c.rowCount, 1 + static_cast<int>(c.data.size())));
+        DataTable t = TableOf(c.data, std::max<int>(c.rowCount, 1 + static_cast<int>(c.data.size())));
         EXPECT_EQ(kurv::AppendTable(t, "5\t6\r\n7\r\n"), PasteResult::Pasted) << c.name;
         EXPECT_EQ(DataRows(t), c.expected) << c.name;
     }

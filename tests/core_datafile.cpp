@@ -14,27 +14,16 @@
 #include <vector>
 
 #include "core/datafile_format.h"
+#include "core_tables.h"
 
 using kurv::DataFileRead;
 using kurv::DataTable;
 using kurv::FileReadResult;
 using kurv::FileWriteResult;
 using Row = DataTable::Row;
-using Rows = std::vector<Row>;
 namespace fs = std::filesystem;
 
 namespace {
-
-DataTable Make(const Rows& data, int emptyRows = 0) {
-    DataTable t(1 + static_cast<int>(data.size()) + emptyRows);
-    t.RowAt(0) = {"Y", "X", "F"};
-    for (std::size_t i = 0; i < data.size(); ++i) t.RowAt(static_cast<int>(i) + 1) = data[i];
-    return t;
-}
-
-Rows DataRows(const DataTable& t) {
-    return Rows(t.Rows().begin() + 1, t.Rows().end());
-}
 
 std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -8,24 +8,12 @@
 
 #include "core/numbers.h"
 #include "core/table_ops.h"
+#include "core_tables.h"
 
 using kurv::DataTable;
 using Row = DataTable::Row;
-using Rows = std::vector<Row>;
 
 namespace {
-
-// A table with a header row, the given data rows and `emptyRows` empty rows after them.
-DataTable Make(const Rows& data, int emptyRows = 0) {
-    DataTable t(1 + static_cast<int>(data.size()) + emptyRows);
-    t.RowAt(0) = {"Y", "X", "F"};
-    for (std::size_t i = 0; i < data.size(); ++i) t.RowAt(static_cast<int>(i) + 1) = data[i];
-    return t;
-}
-
-Rows DataRows(const DataTable& t) {
-    return Rows(t.Rows().begin() + 1, t.Rows().end());
-}
 
 // The exchange sort as the table has always done it, one comparison at a time,
 // with the vacated place examined again and the rows moved to the end left alone.

@@ -294,9 +294,13 @@ void TStringGrid::EndBulkChange() {
     model_->EndBulkChange();
 }
 
-void TStringGrid::CellsChanged(int col, int firstRow, int lastRow) { model_->CellsChanged(col, firstRow, lastRow); }
+void TStringGrid::CellsChanged(int col, int firstRow, int lastRow) {
+    model_->CellsChanged(col, firstRow, lastRow);
+}
 
-void TStringGrid::HeaderChanged() { model_->HeaderChanged(); }
+void TStringGrid::HeaderChanged() {
+    model_->HeaderChanged();
+}
 
 void TStringGrid::TableReset() {
     model_->BeginBulkChange();
@@ -337,6 +341,12 @@ void TStringGrid::MoveTo(int col, int row, bool extend) {
     col = std::clamp(col, 0, DataTable::kColumns - 1);
     row = std::clamp(row, 1, last);
     if (col == col_ && row == row_) return;
+    SetCurrentAndBlock(col, row, extend, true);
+    emit clicked();
+}
+
+// The current cell moves to (col, row); the block follows it, from its anchor when extended.
+void TStringGrid::SetCurrentAndBlock(int col, int row, bool extend, bool scroll) {
     col_ = col;
     row_ = row;
     if (!extend) {
@@ -345,9 +355,8 @@ void TStringGrid::MoveTo(int col, int row, bool extend) {
     }
     blockEndCol_ = col;
     blockEndRow_ = row;
-    ApplyCurrent(true);
+    ApplyCurrent(scroll);
     FollowCurrent();
-    emit clicked();
 }
 
 void TStringGrid::ApplyCurrent(bool scroll) {
@@ -495,16 +504,7 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
             ApplyBlock();
         }
     } else {
-        col_ = col;
-        row_ = row;
-        if (!extend) {
-            anchorCol_ = col;
-            anchorRow_ = row;
-        }
-        blockEndCol_ = col;
-        blockEndRow_ = row;
-        ApplyCurrent(false);
-        FollowCurrent();
+        SetCurrentAndBlock(col, row, extend, false);
     }
     emit clicked();
 }

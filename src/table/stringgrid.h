@@ -122,6 +122,7 @@ class TStringGrid : public QTableView {
     // cell alone, scrolls it into view, then ends the editing of the cell
     // left and raises clicked().
     void MoveTo(int col, int row, bool extend);
+    void SetCurrentAndBlock(int col, int row, bool extend, bool scroll);
     // Puts the current cell and the block into the view without signals.
     void ApplyCurrent(bool scroll);
     void ApplyBlock();
