@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kurvilon needs to build, run and test.
-# This is the one list of packages; run.sh and test.sh both call it.
+# Installs the Debian 12 packages Kurvilon needs to build, run and test; the one list of packages.
+# run.sh and test.sh call it; when nothing is missing it runs no apt command at all.
+#   scripts/deps.sh          what the two README commands need
+#   scripts/deps.sh --look   also the tools of scripts/screenshot.sh (xdotool, ImageMagick, pdftoppm)
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
-  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6svg6-dev libgl1-mesa-dev
-  libgtest-dev libbenchmark-dev
+  build-essential cmake
+  # Qt 6: Charts needs the OpenGL development files, which qt6-base-dev only recommends.
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-svg-dev
+  # Qt's own Russian texts (buttons of message boxes, file and print dialogs).
+  qt6-translations-l10n
+  libgtest-dev
+  # Fonts the window asks for; the window tests measure texts in them.
   fonts-liberation fonts-dejavu-core
-  xvfb xauth x11-xkb-utils xdotool xclip imagemagick poppler-utils
+  # The start check runs the window on a virtual X server; the install tests validate the desktop files.
+  xvfb xauth desktop-file-utils appstream
 )
+[ "${1:-}" = "--look" ] && PACKAGES+=(xdotool imagemagick poppler-utils)
 
+# Only real package names here: dpkg-query never reports a virtual package as installed.
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,5 +29,5 @@ done
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 echo "Installing: ${missing[*]}"
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
