@@ -454,7 +454,8 @@ void TFormMain::Guarded(const std::function<void()>& f) {
     } catch (const kurv::KurvError& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
     } catch (const std::bad_alloc&) {
-        ShowDefaultError(Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
+        ShowDefaultError(
+            Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
     } catch (const std::exception& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
     }
