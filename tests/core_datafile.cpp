@@ -221,6 +221,10 @@ TEST_F(DataFileIo, WriteFollowsSymbolicLinks) {
     EXPECT_TRUE(fs::is_symlink(dir_ / "link.txt"));
     EXPECT_EQ(Slurp(dir_ / "sub" / "real.txt"), "new");
     EXPECT_EQ(Slurp(dir_ / "sub" / "new.txt"), "made");
+    fs::create_symlink("loop2", dir_ / "loop1");
+    fs::create_symlink("loop1", dir_ / "loop2");
+    EXPECT_EQ(kurv::WriteFileSafely((dir_ / "loop1").string(), "x"), FileWriteResult::OpenFailed);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop1"));
 }
 
 TEST_F(DataFileIo, OpenFailures) {
@@ -231,7 +235,7 @@ TEST_F(DataFileIo, OpenFailures) {
               FileWriteResult::OpenFailed);
     EXPECT_EQ(kurv::WriteFileSafely("", "x"), FileWriteResult::OpenFailed);
     EXPECT_EQ(kurv::ReadWholeFile((dir_ / "folder").string(), bytes), FileReadResult::OpenFailed);
-    EXPECT_EQ(kurv::ReadWholeFile((dir_ / "missing.txt").string(), bytes), FileReadResult::OpenFailed);
+    EXPECT_EQ(kurv::ReadWholeFile((dir_ / "missing.txt").string(), bytes), FileReadResult::Missing);
     ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0666), 0);
     EXPECT_EQ(kurv::ReadWholeFile((dir_ / "pipe").string(), bytes), FileReadResult::OpenFailed);  // no hang
 }
@@ -246,14 +250,49 @@ TEST_F(DataFileIo, ReadOnlyTargetKeepsItsContent) {
     EXPECT_EQ(Names(), std::vector<std::string>{"locked.txt"});
 }
 
-TEST_F(DataFileIo, DirectoryWithoutRoomForTemporaryFileIsWrittenInPlace) {
+// A folder that takes no new file around a writable file: the file is never written in place.
+TEST_F(DataFileIo, FolderRefusingNewFilesKeepsTheOldFile) {
     const fs::path p = dir_ / "data.txt";
     Spit(p, "old content\n");
     fs::permissions(p, static_cast<fs::perms>(0666));
     fs::permissions(dir_, static_cast<fs::perms>(0555));
     const int r = InChild([&] { return static_cast<int>(kurv::WriteFileSafely(p.string(), "new\n")); }, true);
-    EXPECT_EQ(r, static_cast<int>(FileWriteResult::Written));
-    EXPECT_EQ(Slurp(p), "new\n");
+    EXPECT_EQ(r, static_cast<int>(FileWriteResult::WriteFailed));
+    EXPECT_EQ(Slurp(p), "old content\n");
+    EXPECT_EQ(Names(), std::vector<std::string>{"data.txt"});
+}
+
+TEST_F(DataFileIo, StaleTemporaryGoesAtTheNextSave) {
+    const auto make = [&](const char* name, int ageSeconds) {
+        Spit(dir_ / name, "left over");
+        const timespec t[2] = {{::time(nullptr) - ageSeconds, 0}, {::time(nullptr) - ageSeconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ / name).c_str(), t, 0), 0);
+    };
+    make(".kurvilon-Ab3dE9", 3600);  // a killed save's
+    make(".kurvilon-fresh1", 0);     // perhaps another save's, still running
+    make(".kurvilon-notours", 3600);
+    ASSERT_EQ(kurv::WriteFileSafely((dir_ / "data.txt").string(), "1 2\n"), FileWriteResult::Written);
+    EXPECT_EQ(Names(), (std::vector<std::string>{".kurvilon-fresh1", ".kurvilon-notours", "data.txt"}));
+}
+
+TEST_F(DataFileIo, SizeLimit) {
+    const fs::path p = dir_ / "sparse.txt";
+    {
+        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kurv::kDataFileMaxBytes) + 1), 0);  // no disk used
+        ::close(fd);
+    }
+    std::string bytes = "kept?";
+    EXPECT_EQ(kurv::ReadWholeFile(p.string(), bytes, kurv::kDataFileMaxBytes), FileReadResult::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+    Spit(p, "12345");
+    EXPECT_EQ(kurv::ReadWholeFile(p.string(), bytes, 4), FileReadResult::TooLarge);
+    EXPECT_EQ(kurv::ReadWholeFile(p.string(), bytes, 5), FileReadResult::Read);
+    // A file that tells no size is stopped once past the limit.
+    if (fs::exists("/proc/self/status")) {
+        EXPECT_EQ(kurv::ReadWholeFile("/proc/self/status", bytes, 10), FileReadResult::TooLarge);
+    }
 }
 
 TEST_F(DataFileIo, FailedWriteIsReportedAndLeavesOldFile) {

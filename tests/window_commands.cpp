@@ -189,6 +189,32 @@ class CommandsTest : public QObject {
         QCOMPARE(Cell(0, 1), QString("5"));
     }
 
+    // A file past the size limit is refused unread; a 5 MB token read in gives a short error box.
+    void hugeInputsGiveShortMessages() {
+        Start("Eng");
+        Fill({{"5", "6"}});
+        const QString large = dir_->filePath("large.txt");
+        QFile f(large);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(qint64(256) * 1024 * 1024 + 1));  // sparse: no disk used
+        f.close();
+        const QString token = dir_->filePath("token.txt");
+        QFile g(token);
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write("1 " + QByteArray(5 << 20, 'z') + "\n");
+        g.close();
+        dialogs_->fileNames = {large, token};
+        Run("itmRead");
+        QCOMPARE(dialogs_->Texts(), QStringList{"The file is too large"});
+        QCOMPARE(dialogs_->messages[0].caption, QString("Error reading file"));
+        QCOMPARE(Cell(0, 1), QString("5"));
+        Run("itmRead");
+        QCOMPARE(dialogs_->messages.size(), 2);
+        const QString text = dialogs_->messages[1].text;
+        QVERIFY2(text.size() < 200, qPrintable(text.left(300)));
+        QVERIFY(text.contains(QString::fromUtf8("zzz\u2026'")));
+    }
+
     void writeToADirectoryIsReported() {
         Start("Eng");
         dialogs_->fileNames = {dir_->path()};

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <new>
 
 #include "app/controls.h"
 #include "app/dialogs.h"
@@ -452,6 +453,9 @@ void TFormMain::Guarded(const std::function<void()>& f) {
         f();
     } catch (const kurv::KurvError& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
+    } catch (const std::bad_alloc&) {
+        ShowDefaultError(
+            Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
     } catch (const std::exception& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
     }

@@ -1,10 +1,5 @@
 #include "core/datafile_format.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -37,80 +32,6 @@ constexpr std::uint16_t kCp1251High[128] = {
     0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // F0
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
 };
-
-// Closes fd on every path; reports whether the descriptor was open and closed cleanly.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd >= 0 && ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// A special file that cannot be synced is not a failed write.
-bool Sync(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// The file a path names once its symbolic links are followed (the last link's
-// target may not exist yet). A loop of links is left for open() to report.
-std::string FollowLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-        const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) return path;
-        std::string target(buf.data(), static_cast<std::size_t>(n));
-        path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
-    }
-    return path;
-}
-
-FileWriteResult WriteInPlace(const std::string& path, std::string_view bytes, bool special) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (special ? O_NONBLOCK : 0), 0666));
-    if (fd.get() < 0) return FileWriteResult::OpenFailed;
-    if (special) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    const bool ok = WriteAll(fd.get(), bytes) && Sync(fd.get());
-    return fd.Close() && ok ? FileWriteResult::Written : FileWriteResult::WriteFailed;
-}
-
-mode_t CreationMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
 
 }  // namespace
 
@@ -152,10 +73,9 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
     if (rest.back() != eol) ++lines;
     if (lines > static_cast<std::size_t>(std::numeric_limits<int>::max() - 2))
         return DataFileRead::InvalidData;
-    table.SetRowCount(1);
-    table.SetRowCount(static_cast<int>(lines) + 2);
-
-    auto& rows = table.Rows();
+    // Built aside, so that running out of memory leaves the table as it was.
+    std::vector<DataTable::Row> rows(lines + 2);
+    rows[0] = table.RowAt(0);
     for (std::size_t row = 1; !rest.empty(); ++row) {
         const std::size_t end = rest.find(eol);
         std::string_view line = rest.substr(0, end);
@@ -169,6 +89,7 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
             line.remove_prefix(j);
         }
     }
+    table.Rows().swap(rows);
     return DataFileRead::Read;
 }
 
@@ -232,67 +153,6 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
 
 std::string FileTextToUtf8(std::string_view bytes) {
     return IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
-}
-
-FileReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    // Non-blocking open, so that a named pipe cannot hang the program here.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return FileReadResult::OpenFailed;
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadResult::OpenFailed;
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::vector<char> buf(1 << 16);
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf.data(), buf.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            bytes.clear();
-            return FileReadResult::ReadFailed;
-        }
-        if (n == 0) break;
-        bytes.append(buf.data(), static_cast<std::size_t>(n));
-    }
-    return FileReadResult::Read;
-}
-
-FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return FileWriteResult::OpenFailed;
-    const std::string target = FollowLinks(path);
-    struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return FileWriteResult::OpenFailed;
-    // A device or a pipe is written to, never replaced by a regular file.
-    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, bytes, true);
-    if (exists) {
-        // Renaming would replace a file we may not write to; ask the file itself.
-        Fd probe(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-        if (probe.get() < 0) return FileWriteResult::OpenFailed;
-    }
-
-    const std::string dir = DirectoryOf(target);
-    std::string tempName = dir + "/.kurvilon-XXXXXX";
-    Fd fd(::mkostemp(tempName.data(), O_CLOEXEC));
-    if (fd.get() < 0) return WriteInPlace(target, bytes, false);
-
-    if (exists) {
-        struct stat tst;
-        // Keeping the owner is only possible for root; otherwise the writer owns the new file.
-        if (::fstat(fd.get(), &tst) == 0 && (tst.st_uid != st.st_uid || tst.st_gid != st.st_gid))
-            (void)!::fchown(fd.get(), st.st_uid, st.st_gid);
-    }
-    bool ok = ::fchmod(fd.get(), exists ? (st.st_mode & 07777) : CreationMode()) == 0;
-    ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    ok = ok && ::rename(tempName.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tempName.c_str());
-        return FileWriteResult::WriteFailed;
-    }
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) ::fsync(dirFd.get());
-    return FileWriteResult::Written;
 }
 
 }  // namespace kurv

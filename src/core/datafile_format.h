@@ -1,16 +1,20 @@
 // The data file: one line per table row that holds a Y or an X text, written
 // as "Y X\n" (one space, a line feed, the texts verbatim, UTF-8). Reading takes
 // the first two white-space-separated tokens of each line, ending in LF or
-// CR LF, as the Y and X texts. Also the file access itself: a whole file read
-// into bytes and a write that replaces a file safely.
+// CR LF, as the Y and X texts. The file access itself is core/file_io.h.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/datatable.h"
+#include "core/file_io.h"
 
 namespace kurv {
+
+// A calibration table never comes near this; a larger file is refused unread.
+constexpr std::uint64_t kDataFileMaxBytes = std::uint64_t{256} << 20;
 
 // The file's bytes for the table: data rows 1 .. RowCount - 1 whose Y or X is not empty.
 std::string DataFileBytes(const DataTable& table);
@@ -33,28 +37,5 @@ bool IsValidUtf8(std::string_view bytes);
 std::string Cp1251ToUtf8(std::string_view bytes);
 // The bytes as they are when valid UTF-8, otherwise decoded as Windows-1251.
 std::string FileTextToUtf8(std::string_view bytes);
-
-enum class FileReadResult {
-    Read,
-    OpenFailed,  // missing, no access, or not a regular file (a directory, a device)
-    ReadFailed,  // an error while reading after a successful open
-};
-
-// Reads the whole file at `path` (the path's bytes as the system takes them) into `bytes`.
-FileReadResult ReadWholeFile(const std::string& path, std::string& bytes);
-
-enum class FileWriteResult {
-    Written,
-    OpenFailed,   // the file cannot be created or is not writable; nothing was changed
-    WriteFailed,  // an error while writing, syncing, closing or renaming
-};
-
-// Replaces the file at `path` by `bytes`. The new contents go to a temporary
-// file in the same directory, synced and then renamed over the file, so a
-// failed write leaves the old file as it was; a symbolic link is followed to
-// its target and stays a link, and an existing file keeps its mode. Where the
-// directory cannot take a temporary file (or the target is not a regular file)
-// the file is written in place. Every error is reported, never taken for success.
-FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes);
 
 }  // namespace kurv

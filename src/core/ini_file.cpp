@@ -1,22 +1,18 @@
 #include "core/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
 #include <new>
 #include <vector>
+
+#include "core/file_io.h"
 
 namespace kurv {
 
 namespace {
 
 // A settings file beyond this size is not ours: it is neither read nor rewritten.
-constexpr off_t kMaxFileSize = off_t{64} << 20;
+constexpr std::uint64_t kMaxFileSize = std::uint64_t{64} << 20;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
@@ -118,117 +114,6 @@ bool ValidName(std::string_view name, std::string_view forbidden) {
     return name.find_first_of(forbidden) == std::string_view::npos;
 }
 
-// ---- Files ----
-
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and tells whether the close succeeded (a delayed write error shows here).
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-enum class ReadResult { Ok, Missing, Failed };
-
-// Reads a whole regular file. `mode` receives its permission bits.
-ReadResult ReadWholeFile(const std::string& path, std::string& out, mode_t* mode) {
-    // O_NONBLOCK: a FIFO at the settings path must not hang the program.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize)
-        return ReadResult::Failed;
-    if (mode) *mode = st.st_mode & 07777;
-    out.clear();
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == out.size()) out.resize(got + 4096);  // the file grew meanwhile
-        ssize_t n = ::read(fd.get(), out.data() + got, out.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-        if (got > static_cast<std::size_t>(kMaxFileSize)) return ReadResult::Failed;
-    }
-    out.resize(got);
-    return ReadResult::Ok;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// A symbolic link is written through to its target, so the link stays a link.
-std::filesystem::path ResolveLinks(const std::filesystem::path& path) {
-    std::filesystem::path p = path;
-    for (int i = 0; i < 40; ++i) {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec))) return p;
-        std::filesystem::path target = std::filesystem::read_symlink(p, ec);
-        if (ec) return p;
-        p = target.is_absolute() ? target : p.parent_path() / target;
-    }
-    return p;
-}
-
-enum class TempResult { Ok, CannotCreate, Failed };
-
-TempResult ReplaceThroughTemp(const std::string& target, std::string_view data, bool existed, mode_t mode) {
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        // 0666 and the umask for a new file, as any other file the program creates.
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd.get() < 0) {
-            if (errno == EEXIST) continue;
-            // Only a directory that refuses new files sends us to the in-place write;
-            // a full disk must not get a half-overwritten settings file.
-            if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) return TempResult::CannotCreate;
-            return TempResult::Failed;
-        }
-        bool ok =
-            WriteAll(fd.get(), data) && (!existed || ::fchmod(fd.get(), mode) == 0) && ::fsync(fd.get()) == 0;
-        ok = fd.Close() && ok;
-        if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return TempResult::Ok;
-        ::unlink(temp.c_str());
-        return TempResult::Failed;
-    }
-    return TempResult::Failed;
-}
-
-bool WriteInPlace(const std::string& target, std::string_view data) {
-    Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (fd.get() < 0) return false;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    bool ok = WriteAll(fd.get(), data) && ::ftruncate(fd.get(), static_cast<off_t>(data.size())) == 0 &&
-              ::fsync(fd.get()) == 0;
-    return fd.Close() && ok;
-}
-
 }  // namespace
 
 std::optional<std::string> ProfileLookup(std::string_view content, std::string_view section,
@@ -312,7 +197,7 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     try {
         std::string content;
         if (!Trim(section).empty() && !Trim(key).empty() &&
-            ReadWholeFile(path, content, nullptr) == ReadResult::Ok) {
+            ReadWholeFile(path, content, kMaxFileSize) == FileReadResult::Read) {
             if (auto v = ProfileLookup(content, section, key)) return Cut(*v);
         }
     } catch (const std::bad_alloc&) {
@@ -329,25 +214,13 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         key.front() == ';' || value.find_first_of("\r\n\0"sv) != std::string_view::npos)
         return false;
     try {
-        const std::string target = ResolveLinks(path).string();
         std::string old;
-        mode_t mode = 0;
-        ReadResult r = ReadWholeFile(target, old, &mode);
-        if (r == ReadResult::Failed) return false;  // never replace what we could not read
-        const bool existed = r == ReadResult::Ok;
-        // A settings file made read-only stays as it is, though the directory would allow a rename.
-        if (existed && ::access(target.c_str(), W_OK) != 0) return false;
-        std::string updated = ProfileWithValue(old, section, key, value);
-        if (existed && updated == old) return true;
-        switch (ReplaceThroughTemp(target, updated, existed, mode)) {
-            case TempResult::Ok:
-                return true;
-            case TempResult::Failed:
-                return false;
-            case TempResult::CannotCreate:
-                // A directory that takes no new files may still hold a writable settings file.
-                return WriteInPlace(target, updated);
-        }
+        const FileReadResult r = ReadWholeFile(path, old, kMaxFileSize);
+        if (r != FileReadResult::Read && r != FileReadResult::Missing)
+            return false;  // never replace what we could not read
+        const std::string updated = ProfileWithValue(old, section, key, value);
+        if (r == FileReadResult::Read && updated == old) return true;
+        return WriteFileSafely(path, updated) == FileWriteResult::Written;
     } catch (const std::exception&) {
     }
     return false;

@@ -26,10 +26,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view defaultValue);
 
 // Sets `key` = `value` in `section`, creating the file and the section when
-// needed. The file is replaced through a temporary file in its directory, or
-// rewritten in place when no temporary file can be made there. Returns false,
-// leaving the file as it was where that can be avoided, when it cannot be read
-// or written, or when a name or the value would break the file's line
+// needed. The file is replaced safely (core/file_io.h). Returns false, leaving
+// the file as it was, when it cannot be read or written (a folder that takes no
+// new file included), or when a name or the value would break the file's line
 // structure (line breaks or NUL bytes, '=' in a key, ']' in a section, empty names).
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);

@@ -25,7 +25,13 @@ void TFormMain::itmReadClick() {
         const QString name = dialogs_->OpenFileName(this, lastOpenName_);
         if (name.isEmpty()) return;
         lastOpenName_ = name;
-        if (kurv::ReadWholeFile(PathBytes(name), bytes) == kurv::FileReadResult::Read) break;
+        const kurv::FileReadResult r = kurv::ReadWholeFile(PathBytes(name), bytes, kurv::kDataFileMaxBytes);
+        if (r == kurv::FileReadResult::Read) break;
+        if (r == kurv::FileReadResult::TooLarge) {
+            MessageBox(nullptr, Pick("Файл слишком велик", "The file is too large"), caption, MbOk,
+                       MsgIcon::Warning);
+            return;
+        }
         // Ignore ends the command like Abort: no file is open to read from.
         if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry)
             return;
