@@ -1,12 +1,14 @@
 // The numeric core: the fit over a million pairs and the number text form over
 // a million texts and values, each next to the plainest loop doing the same work
 // (the ratio is our speed over the plain loop's).
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench.h"
@@ -130,6 +132,20 @@ std::vector<std::string> MixedTexts() {
     return texts;
 }
 
+// Medians of ours and of the library's loop, run in turns so that a change in
+// the machine's load meets both alike.
+template <class Ours, class Lib>
+std::pair<double, double> MedianPair(Ours&& ours, Lib&& lib) {
+    std::vector<double> a, b;
+    for (int i = 0; i < kRuns; ++i) {
+        a.push_back(bench::MedianSeconds(1, ours));
+        b.push_back(bench::MedianSeconds(1, lib));
+    }
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return {a[a.size() / 2], b[b.size() / 2]};
+}
+
 void PrintRatio(const char* ours, double oursSeconds, const char* lib, double libSeconds) {
     std::printf("  %-22s %7.1f M/s   %-34s %7.1f M/s   ratio %.2f\n", ours, PerSecond(oursSeconds), lib,
                 PerSecond(libSeconds), libSeconds / oursSeconds);
@@ -140,22 +156,23 @@ void PrintRatio(const char* ours, double oursSeconds, const char* lib, double li
 KURVILON_BENCH("core: text to number") {
     const std::vector<std::string> texts = MixedTexts();
     double sum = 0, libSum = 0;
-    const double ours = bench::MedianSeconds(kRuns, [&] {
-        double s = 0;
-        for (const auto& t : texts) s += kurv::TextToNumber(t, '.');
-        sum = s;
-        bench::Keep(sum);
-    });
-    const double lib = bench::MedianSeconds(kRuns, [&] {
-        double s = 0;
-        for (const auto& t : texts) {
-            double v = 0;
-            std::from_chars(t.data(), t.data() + t.size(), v);
-            s += v;
-        }
-        libSum = s;
-        bench::Keep(libSum);
-    });
+    const auto [ours, lib] = MedianPair(
+        [&] {
+            double s = 0;
+            for (const auto& t : texts) s += kurv::TextToNumber(t, '.');
+            sum = s;
+            bench::Keep(sum);
+        },
+        [&] {
+            double s = 0;
+            for (const auto& t : texts) {
+                double v = 0;
+                std::from_chars(t.data(), t.data() + t.size(), v);
+                s += v;
+            }
+            libSum = s;
+            bench::Keep(libSum);
+        });
     PrintRatio("TextToNumber", ours, "std::from_chars", lib);
     std::printf("  (%d texts such as '%s', '%s', '%s'; median of %d runs; sums %.6g / %.6g)\n", kCount,
                 texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), kRuns, sum, libSum);
@@ -190,24 +207,25 @@ KURVILON_BENCH("core: number to text") {
     };
     for (const Case& c : cases) {
         std::size_t length = 0, libLength = 0;
-        const double ours = bench::MedianSeconds(kRuns, [&] {
-            std::size_t n = 0;
-            for (double v : values) n += c.ours(v, '.').size();
-            length = n;
-            bench::Keep(length);
-        });
-        const double lib = bench::MedianSeconds(kRuns, [&] {
-            std::size_t n = 0;
-            char buf[400];
-            for (double v : values) {
-                const auto r = c.precision < 0
-                                   ? std::to_chars(buf, buf + sizeof buf, v)
-                                   : std::to_chars(buf, buf + sizeof buf, v, c.format, c.precision);
-                n += std::string(buf, r.ptr).size();
-            }
-            libLength = n;
-            bench::Keep(libLength);
-        });
+        const auto [ours, lib] = MedianPair(
+            [&] {
+                std::size_t n = 0;
+                for (double v : values) n += c.ours(v, '.').size();
+                length = n;
+                bench::Keep(length);
+            },
+            [&] {
+                std::size_t n = 0;
+                char buf[400];
+                for (double v : values) {
+                    const auto r = c.precision < 0
+                                       ? std::to_chars(buf, buf + sizeof buf, v)
+                                       : std::to_chars(buf, buf + sizeof buf, v, c.format, c.precision);
+                    n += std::string(buf, r.ptr).size();
+                }
+                libLength = n;
+                bench::Keep(libLength);
+            });
         PrintRatio(c.name, ours, c.libName, lib);
     }
     std::printf("  (%d values; median of %d runs)\n", kCount, kRuns);

@@ -70,7 +70,10 @@ long double ConvertSlow(const char* intBegin, const char* intEnd, const char* fr
 
 }  // namespace
 
-std::optional<long double> ParseNumber(std::string_view text, char sep) {
+namespace {
+
+// ParseNumber's work, inlined into TextToNumber: false when not a number.
+inline bool Parse(std::string_view text, char sep, long double& out) {
     const char* p = text.data();
     const char* const end = p + text.size();
 
@@ -123,7 +126,7 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         }
         fracEnd = p;
     }
-    if (intBegin == intEnd && !hasSep) return std::nullopt;
+    if (intBegin == intEnd && !hasSep) return false;
 
     int exponent = 0;
     if (p != end && (*p == 'e' || *p == 'E')) {
@@ -136,17 +139,20 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         while (p != end && *p == '0') ++p;
         int expDigits = 0;
         for (; p != end && IsDigit(*p); ++p) {
-            if (++expDigits > 4) return std::nullopt;
+            if (++expDigits > 4) return false;
             exponent = exponent * 10 + (*p - '0');
         }
-        if (exponent >= 5000) return std::nullopt;
+        if (exponent >= 5000) return false;
         if (expNeg) exponent = -exponent;
     }
 
     while (p != end && *p == ' ') ++p;
-    if (p != end) return std::nullopt;
+    if (p != end) return false;
 
-    if (m == 0) return neg ? -0.0L : 0.0L;  // every digit is zero
+    if (m == 0) {  // every digit is zero
+        out = neg ? -0.0L : 0.0L;
+        return true;
+    }
 
     long double v;
     const long long e10 = scale + exponent;
@@ -161,9 +167,18 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         v = static_cast<long double>(m * kPow10U[e10 - kMaxExactPow10]) * kPow10L[kMaxExactPow10];
     } else {
         v = ConvertSlow(intBegin, intEnd, fracBegin, fracEnd, exponent);
-        if (std::isinf(v)) return std::nullopt;  // beyond the extended range
+        if (std::isinf(v)) return false;  // beyond the extended range
     }
-    return neg ? -v : v;
+    out = neg ? -v : v;
+    return true;
+}
+
+}  // namespace
+
+std::optional<long double> ParseNumber(std::string_view text, char sep) {
+    long double v;
+    if (!Parse(text, sep, v)) return std::nullopt;
+    return v;
 }
 
 namespace {
@@ -181,10 +196,10 @@ bool FitsDouble(long double v, double& out) {
 }  // namespace
 
 double TextToNumber(std::string_view text, char sep) {
-    const auto v = ParseNumber(text, sep);
-    if (!v) throw ConvertError(std::string(text));
+    long double v;
+    if (!Parse(text, sep, v)) throw ConvertError(std::string(text));
     double d;
-    if (!FitsDouble(*v, d)) throw ArithmeticError();
+    if (!FitsDouble(v, d)) throw ArithmeticError();
     return d;
 }
 
