@@ -1,11 +1,14 @@
 // The numeric core: the fit over a million pairs and the number text form over
-// a million texts, each next to the plainest loop doing the same work.
-#include <clocale>
+// a million texts and values, each next to the plainest loop doing the same work
+// (the ratio is our speed over the plain loop's).
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench.h"
@@ -101,8 +104,10 @@ KURVILON_BENCH("core: fit") {
     std::printf("  (%d pairs, median of %d runs)\n", kCount, kRuns);
 }
 
-KURVILON_BENCH("core: text to number") {
-    // A mix as typed or pasted: 15-digit values, 2-decimal values, exponent forms.
+namespace {
+
+// Texts as typed or pasted: 15-digit values, 2-decimal values, exponent forms.
+std::vector<std::string> MixedTexts() {
     std::mt19937_64 rng(2);
     std::uniform_real_distribution<double> unit(0, 1);
     std::vector<std::string> texts;
@@ -124,24 +129,104 @@ KURVILON_BENCH("core: text to number") {
         }
         texts.emplace_back(buf);
     }
-    std::setlocale(LC_NUMERIC, "C");  // so that the library reads the same texts
+    return texts;
+}
 
-    double sum = 0;
-    const double ours = bench::MedianSeconds(kRuns, [&] {
-        double s = 0;
-        for (const auto& t : texts) s += kurv::TextToNumber(t, '.');
-        sum = s;
-        bench::Keep(sum);
-    });
-    long double lsum = 0;
-    const double lib = bench::MedianSeconds(kRuns, [&] {
-        long double s = 0;
-        for (const auto& t : texts) s += std::strtold(t.c_str(), nullptr);
-        lsum = s;
-        bench::Keep(lsum);
-    });
-    std::printf("  TextToNumber   %7.1f M texts/s\n", PerSecond(ours));
-    std::printf("  std::strtold   %7.1f M texts/s   (TextToNumber is %.1fx)\n", PerSecond(lib), lib / ours);
-    std::printf("  (%d texts such as '%s', '%s', '%s'; median of %d runs; sums %.6g / %.6Lg)\n", kCount,
-                texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), kRuns, sum, lsum);
+// Medians of ours and of the library's loop, run in turns so that a change in
+// the machine's load meets both alike.
+template <class Ours, class Lib>
+std::pair<double, double> MedianPair(Ours&& ours, Lib&& lib) {
+    std::vector<double> a, b;
+    for (int i = 0; i < kRuns; ++i) {
+        a.push_back(bench::MedianSeconds(1, ours));
+        b.push_back(bench::MedianSeconds(1, lib));
+    }
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return {a[a.size() / 2], b[b.size() / 2]};
+}
+
+void PrintRatio(const char* ours, double oursSeconds, const char* lib, double libSeconds) {
+    std::printf("  %-22s %7.1f M/s   %-34s %7.1f M/s   ratio %.2f\n", ours, PerSecond(oursSeconds), lib,
+                PerSecond(libSeconds), libSeconds / oursSeconds);
+}
+
+}  // namespace
+
+KURVILON_BENCH("core: text to number") {
+    const std::vector<std::string> texts = MixedTexts();
+    double sum = 0, libSum = 0;
+    const auto [ours, lib] = MedianPair(
+        [&] {
+            double s = 0;
+            for (const auto& t : texts) s += kurv::TextToNumber(t, '.');
+            sum = s;
+            bench::Keep(sum);
+        },
+        [&] {
+            double s = 0;
+            for (const auto& t : texts) {
+                double v = 0;
+                std::from_chars(t.data(), t.data() + t.size(), v);
+                s += v;
+            }
+            libSum = s;
+            bench::Keep(libSum);
+        });
+    PrintRatio("TextToNumber", ours, "std::from_chars", lib);
+    std::printf("  (%d texts such as '%s', '%s', '%s'; median of %d runs; sums %.6g / %.6g)\n", kCount,
+                texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), kRuns, sum, libSum);
+}
+
+// Each formatter next to the library call that does the same rounding job
+// (same digits, round to nearest), both producing a std::string, on the same
+// values: fitted values in full precision (column 2) and short decimals as typed.
+KURVILON_BENCH("core: number to text") {
+    std::vector<double> values;
+    values.reserve(kCount);
+    for (const auto& t : MixedTexts()) {
+        const double v = kurv::TextToNumber(t, '.');
+        values.push_back(values.size() % 2 ? v : v * 1.0000001 + 1e-9);
+    }
+    using Fmt = std::string (*)(double, char);
+    struct Case {
+        const char* name;
+        Fmt ours;
+        std::chars_format format;
+        int precision;  // -1: the shortest round-trip form
+        const char* libName;
+    };
+    const Case cases[] = {
+        {"GeneralNumberText", kurv::GeneralNumberText, std::chars_format::general, 15,
+         "to_chars(general, 15)"},
+        {"GeneralNumberText", kurv::GeneralNumberText, std::chars_format::general, -1, "to_chars(shortest)"},
+        {"FormatFixed7", kurv::FormatFixed7, std::chars_format::fixed, 7, "to_chars(fixed, 7)"},
+        {"FormatExp7", kurv::FormatExp7, std::chars_format::scientific, 7, "to_chars(scientific, 7)"},
+        {"FormatUpTo3", kurv::FormatUpTo3, std::chars_format::fixed, 3, "to_chars(fixed, 3)"},
+        {"FormatExp3", kurv::FormatExp3, std::chars_format::scientific, 3, "to_chars(scientific, 3)"},
+    };
+    for (const Case& c : cases) {
+        std::size_t length = 0, libLength = 0;
+        const auto [ours, lib] = MedianPair(
+            [&] {
+                std::size_t n = 0;
+                for (double v : values) n += c.ours(v, '.').size();
+                length = n;
+                bench::Keep(length);
+            },
+            [&] {
+                std::size_t n = 0;
+                char buf[400];
+                for (double v : values) {
+                    const auto r = c.precision < 0
+                                       ? std::to_chars(buf, buf + sizeof buf, v)
+                                       : std::to_chars(buf, buf + sizeof buf, v, c.format, c.precision);
+                    n += std::string(buf, r.ptr).size();
+                }
+                libLength = n;
+                bench::Keep(libLength);
+            });
+        PrintRatio(c.name, ours, c.libName, lib);
+    }
+    std::printf("  (%d values; median of %d runs)\n", kCount, kRuns);
 }

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -68,7 +70,10 @@ long double ConvertSlow(const char* intBegin, const char* intEnd, const char* fr
 
 }  // namespace
 
-std::optional<long double> ParseNumber(std::string_view text, char sep) {
+namespace {
+
+// ParseNumber's work, inlined into TextToNumber: false when not a number.
+inline bool Parse(std::string_view text, char sep, long double& out) {
     const char* p = text.data();
     const char* const end = p + text.size();
 
@@ -121,7 +126,7 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         }
         fracEnd = p;
     }
-    if (intBegin == intEnd && !hasSep) return std::nullopt;
+    if (intBegin == intEnd && !hasSep) return false;
 
     int exponent = 0;
     if (p != end && (*p == 'e' || *p == 'E')) {
@@ -134,17 +139,20 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         while (p != end && *p == '0') ++p;
         int expDigits = 0;
         for (; p != end && IsDigit(*p); ++p) {
-            if (++expDigits > 4) return std::nullopt;
+            if (++expDigits > 4) return false;
             exponent = exponent * 10 + (*p - '0');
         }
-        if (exponent >= 5000) return std::nullopt;
+        if (exponent >= 5000) return false;
         if (expNeg) exponent = -exponent;
     }
 
     while (p != end && *p == ' ') ++p;
-    if (p != end) return std::nullopt;
+    if (p != end) return false;
 
-    if (m == 0) return neg ? -0.0L : 0.0L;  // every digit is zero
+    if (m == 0) {  // every digit is zero
+        out = neg ? -0.0L : 0.0L;
+        return true;
+    }
 
     long double v;
     const long long e10 = scale + exponent;
@@ -159,9 +167,18 @@ std::optional<long double> ParseNumber(std::string_view text, char sep) {
         v = static_cast<long double>(m * kPow10U[e10 - kMaxExactPow10]) * kPow10L[kMaxExactPow10];
     } else {
         v = ConvertSlow(intBegin, intEnd, fracBegin, fracEnd, exponent);
-        if (std::isinf(v)) return std::nullopt;  // beyond the extended range
+        if (std::isinf(v)) return false;  // beyond the extended range
     }
-    return neg ? -v : v;
+    out = neg ? -v : v;
+    return true;
+}
+
+}  // namespace
+
+std::optional<long double> ParseNumber(std::string_view text, char sep) {
+    long double v;
+    if (!Parse(text, sep, v)) return std::nullopt;
+    return v;
 }
 
 namespace {
@@ -179,10 +196,10 @@ bool FitsDouble(long double v, double& out) {
 }  // namespace
 
 double TextToNumber(std::string_view text, char sep) {
-    const auto v = ParseNumber(text, sep);
-    if (!v) throw ConvertError(std::string(text));
+    long double v;
+    if (!Parse(text, sep, v)) throw ConvertError(std::string(text));
     double d;
-    if (!FitsDouble(*v, d)) throw ArithmeticError();
+    if (!FitsDouble(v, d)) throw ArithmeticError();
     return d;
 }
 
@@ -191,203 +208,294 @@ bool IsPartialNumberText(std::string_view t) {
 }
 
 // ---------------------------------------------------------------------------
-// Exact decimal digits of a double and rounding on them.
+// Number texts. The library's conversions round to nearest on the exact binary
+// value, so they give our digits everywhere but at an exact tie, where we round
+// away from zero. A double m * 2^e (m odd) is halfway between two multiples of
+// 10^q only when 2 * m * 2^e / 10^q is an odd integer, which needs q = e + 1
+// (and 5^q dividing m when q > 0): one position per double, found from its
+// bits, and the digits there are plain integers.
 
 namespace {
-
-// The value is 0.d1d2d3... * 10^point, digits without trailing zeros; no
-// digits means zero.
-struct Decimal {
-    bool neg = false;
-    std::string digits;
-    int point = 0;
-};
-
-// Little-endian base 10^9 big integer, big enough for 2^53 * 5^1074.
-class BigDec {
-  public:
-    explicit BigDec(std::uint64_t v) {
-        while (v) {
-            limb_[n_++] = static_cast<std::uint32_t>(v % kBase);
-            v /= kBase;
-        }
-    }
-    void Mul(std::uint32_t f) {
-        std::uint64_t carry = 0;
-        for (int i = 0; i < n_; ++i) {
-            const std::uint64_t t = std::uint64_t{limb_[i]} * f + carry;
-            limb_[i] = static_cast<std::uint32_t>(t % kBase);
-            carry = t / kBase;
-        }
-        while (carry) {
-            limb_[n_++] = static_cast<std::uint32_t>(carry % kBase);
-            carry /= kBase;
-        }
-    }
-    void MulPow2(int e) {
-        for (; e >= 28; e -= 28) Mul(1u << 28);
-        if (e > 0) Mul(1u << e);
-    }
-    void MulPow5(int e) {
-        constexpr std::uint32_t k5p13 = 1220703125u;  // 5^13
-        for (; e >= 13; e -= 13) Mul(k5p13);
-        std::uint32_t f = 1;
-        for (; e > 0; --e) f *= 5;
-        if (f > 1) Mul(f);
-    }
-    std::string Digits() const {
-        std::string s = std::to_string(limb_[n_ - 1]);
-        char buf[9];
-        for (int i = n_ - 2; i >= 0; --i) {
-            std::uint32_t v = limb_[i];
-            for (int k = 8; k >= 0; --k) {
-                buf[k] = static_cast<char>('0' + v % 10);
-                v /= 10;
-            }
-            s.append(buf, 9);
-        }
-        return s;
-    }
-
-  private:
-    static constexpr std::uint32_t kBase = 1000000000u;
-    std::uint32_t limb_[96] = {};
-    int n_ = 0;
-};
-
-// Exact decimal expansion of a finite double.
-Decimal ExactDecimal(double v) {
-    Decimal d;
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    d.neg = (bits >> 63) != 0;
-    const int field = static_cast<int>((bits >> 52) & 0x7ff);
-    std::uint64_t mant = bits & ((std::uint64_t{1} << 52) - 1);
-    int e2;
-    if (field == 0) {
-        e2 = -1074;
-    } else {
-        mant |= std::uint64_t{1} << 52;
-        e2 = field - 1075;
-    }
-    if (mant == 0) return d;  // zero, also -0
-    while ((mant & 1) == 0 && e2 < 0) {
-        mant >>= 1;
-        ++e2;
-    }
-    BigDec big(mant);
-    if (e2 >= 0) {
-        big.MulPow2(e2);
-        d.digits = big.Digits();
-        d.point = static_cast<int>(d.digits.size());
-    } else {
-        // mant * 2^e2 = mant * 5^-e2 / 10^-e2
-        big.MulPow5(-e2);
-        d.digits = big.Digits();
-        d.point = static_cast<int>(d.digits.size()) + e2;
-    }
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-    return d;
-}
-
-// Keeps the first `keep` digits, rounding to nearest with ties away from zero.
-// On exact digits that is: round up when the first dropped digit is 5 or more.
-void RoundDigits(Decimal& d, long long keep) {
-    const auto n = static_cast<long long>(d.digits.size());
-    if (keep >= n) return;
-    if (keep < 0) {
-        d.digits.clear();
-        d.point = 0;
-        return;
-    }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
-    if (up) {
-        while (!d.digits.empty() && d.digits.back() == '9') d.digits.pop_back();
-        if (d.digits.empty()) {
-            d.digits = "1";
-            ++d.point;
-        } else {
-            ++d.digits.back();
-        }
-    }
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-    if (d.digits.empty()) d.point = 0;
-}
-
-char DigitAt(const Decimal& d, long long i) {
-    return i >= 0 && i < static_cast<long long>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)]
-                                                                 : '0';
-}
-
-// Fixed notation of an already rounded value, with at least `minFrac` decimals.
-std::string WriteFixed(const Decimal& d, int minFrac, char sep) {
-    std::string s;
-    if (d.neg && !d.digits.empty()) s += '-';
-    if (d.point <= 0) {
-        s += '0';
-    } else {
-        for (int i = 0; i < d.point; ++i) s += DigitAt(d, i);
-    }
-    const long long frac = std::max<long long>(minFrac, static_cast<long long>(d.digits.size()) - d.point);
-    if (frac > 0) {
-        s += sep;
-        for (long long i = 0; i < frac; ++i) s += DigitAt(d, d.point + i);
-    }
-    return s;
-}
 
 std::string NonFiniteText(double v) {
     if (std::isnan(v)) return "NAN";
     return v < 0 ? "-INF" : "INF";
 }
 
+// |v| = m * 2^e with m odd, for a finite non-zero v.
+struct Binary {
+    std::uint64_t m;
+    int e;
+};
+
+Binary Decompose(double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const int field = static_cast<int>((bits >> 52) & 0x7ff);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int e = -1074;
+    if (field != 0) {
+        m |= std::uint64_t{1} << 52;
+        e = field - 1075;
+    }
+    const int z = std::countr_zero(m);
+    return {m >> z, e + z};
+}
+
+constexpr auto kPow5U = [] {
+    std::array<std::uint64_t, 28> p{};  // 5^27 < 2^64
+    std::uint64_t v = 1;
+    for (auto& x : p) {
+        x = v;
+        v *= 5;
+    }
+    return p;
+}();
+
+__extension__ typedef unsigned __int128 Uint128;
+
+// Writes the decimal digits of v, returns the end.
+char* WriteUnsigned(char* p, Uint128 v) {
+    char tmp[40];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
+        v /= 10;
+    } while (v);
+    while (n) *p++ = tmp[--n];
+    return p;
+}
+
+char* WriteExponent(char* p, int x, int minDigits) {
+    *p++ = x < 0 ? '-' : '+';
+    char tmp[8];
+    const auto r = std::to_chars(tmp, tmp + sizeof tmp, x < 0 ? -x : x);
+    for (auto n = r.ptr - tmp; n < minDigits; ++n) *p++ = '0';
+    return std::copy(tmp, r.ptr, p);
+}
+
+// Reads a "[-]d[.ddd]e±x" text of the library: its mantissa digits into
+// `digits` (returns how many) and its exponent into x.
+int ReadScientific(const char* p, const char* end, char* digits, int& x) {
+    if (*p == '-') ++p;
+    int n = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') digits[n++] = *p;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, x);
+    return n;
+}
+
+// The first `count` (at most 15) significant digits of |v|, finite and non-zero,
+// rounded to nearest with ties away from zero; returns the decimal exponent of
+// the first digit.
+int RoundedDigits(double v, int count, char* digits) {
+    // A tie: |v| = (k + 1/2) * 10^q with k of `count` digits.
+    const Binary b = Decompose(v);
+    const int q = b.e + 1;
+    std::uint64_t twice = 0;  // 2|v| / 10^q = 2k + 1
+    if (q <= 0) {
+        if (-q < static_cast<int>(kPow5U.size()) &&
+            b.m <= kPow10U[count] * 2 / kPow5U[static_cast<std::size_t>(-q)])
+            twice = b.m * kPow5U[static_cast<std::size_t>(-q)];
+    } else if (q < static_cast<int>(kPow5U.size()) && b.m % kPow5U[static_cast<std::size_t>(q)] == 0) {
+        twice = b.m / kPow5U[static_cast<std::size_t>(q)];
+    }
+    const std::uint64_t k = twice / 2;
+    if (k >= kPow10U[count - 1] && k < kPow10U[count]) {
+        int x = q + count - 1;
+        std::uint64_t up = k + 1;
+        if (up == kPow10U[count]) {
+            up = kPow10U[count - 1];
+            ++x;
+        }
+        WriteUnsigned(digits, up);
+        return x;
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, count - 1);
+    int x;
+    ReadScientific(buf, r.ptr, digits, x);
+    return x;
+}
+
 std::string FormatFixed(double v, int decimals, bool fixedDecimals, char sep) {
     if (!std::isfinite(v)) return NonFiniteText(v);
-    Decimal d = ExactDecimal(v);
-    RoundDigits(d, static_cast<long long>(d.point) + decimals);
-    return WriteFixed(d, fixedDecimals ? decimals : 0, sep);
+    char buf[400];  // DBL_MAX has 309 digits
+    char* end;
+    const Binary b = v != 0 ? Decompose(v) : Binary{0, 0};
+    if (v != 0 && b.e == -decimals - 1) {
+        // A tie: |v| * 10^decimals = k + 1/2 = (m * 5^decimals) / 2.
+        const Uint128 up = (Uint128{b.m} * kPow5U[static_cast<std::size_t>(decimals)]) / 2 + 1;
+        char digits[48];
+        const int len = static_cast<int>(WriteUnsigned(digits, up) - digits);
+        char* o = buf;
+        if (v < 0) *o++ = '-';
+        if (len <= decimals) {
+            *o++ = '0';
+            *o++ = '.';
+            o = std::fill_n(o, decimals - len, '0');
+        } else {
+            o = std::copy(digits, digits + len - decimals, o);
+            *o++ = '.';
+        }
+        end = std::copy(digits + std::max(0, len - decimals), digits + len, o);
+    } else {
+        end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr;
+    }
+    char* const point = std::find(buf, end, '.');
+    if (!fixedDecimals) {
+        while (end[-1] == '0') --end;
+        if (end[-1] == '.') --end;
+    }
+    if (point != end) *point = sep;
+    const char* start = buf;
+    if (buf[0] == '-' && std::all_of(buf + 1, end, [sep](char c) { return c == '0' || c == sep; })) ++start;
+    return std::string(start, static_cast<const char*>(end));
 }
 
 // d.ddd...e±x with `decimals` digits after the separator and at least
 // `expDigits` exponent digits.
 std::string FormatExp(double v, int decimals, int expDigits, char sep) {
     if (!std::isfinite(v)) return NonFiniteText(v);
-    Decimal d = ExactDecimal(v);
-    RoundDigits(d, 1 + decimals);
-    std::string s;
-    if (d.neg && !d.digits.empty()) s += '-';
-    s += DigitAt(d, 0);
-    s += sep;
-    for (int i = 1; i <= decimals; ++i) s += DigitAt(d, i);
-    const int x = d.digits.empty() ? 0 : d.point - 1;
-    s += 'e';
-    s += x < 0 ? '-' : '+';
-    std::string ex = std::to_string(x < 0 ? -x : x);
-    if (static_cast<int>(ex.size()) < expDigits)
-        s.append(static_cast<std::size_t>(expDigits) - ex.size(), '0');
-    s += ex;
-    return s;
+    char buf[32];
+    char* p = buf;
+    if (v == 0 || Decompose(v).e >= -23) {
+        // Zero or possibly a tie (2|v| / 10^(e+1) below 2^64 needs e + 1 >= -22).
+        char digits[16];
+        int x = 0;
+        if (v != 0) {
+            x = RoundedDigits(v, decimals + 1, digits);
+        } else {
+            std::fill_n(digits, decimals + 1, '0');
+        }
+        if (v < 0) *p++ = '-';
+        *p++ = digits[0];
+        *p++ = sep;
+        p = std::copy(digits + 1, digits + decimals + 1, p);
+        *p++ = 'e';
+        p = WriteExponent(p, x, expDigits);
+        return std::string(buf, p);
+    }
+    // The library's "d.ddde±xx" is ours but for the separator and the
+    // exponent's width.
+    p = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, decimals).ptr;
+    buf[v < 0 ? 2 : 1] = sep;
+    if (expDigits < 2 && p[-2] == '0' && (p[-3] == '+' || p[-3] == '-')) {
+        p[-2] = p[-1];
+        --p;
+    }
+    return std::string(buf, p);
 }
 
 }  // namespace
 
 std::string GeneralNumberText(double v, char sep) {
     if (!std::isfinite(v)) return NonFiniteText(v);
-    Decimal d = ExactDecimal(v);
-    RoundDigits(d, 15);
-    if (d.digits.empty()) return "0";
-    const int x = d.point - 1;
-    if (x >= -4 && x < 15) return WriteFixed(d, 0, sep);
-    std::string s;
-    if (d.neg) s += '-';
-    s += d.digits[0];
-    if (d.digits.size() > 1) {
-        s += sep;
-        s.append(d.digits, 1);
+    if (v == 0) return "0";
+    // A normal double's shortest form of at most 15 digits is already the
+    // rounded one: its distance to v, at most half an ulp, is below a tenth of
+    // the 15-digit step, so no other 15-digit number and no tie is nearer.
+    char digits[24];
+    int n, x;
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    n = ReadScientific(buf, r.ptr, digits, x);
+    if (n > 15 || std::fabs(v) < DBL_MIN) {
+        x = RoundedDigits(v, 15, digits);
+        n = 15;
     }
-    s += 'E';
-    s += std::to_string(x);
-    return s;
+    while (n > 1 && digits[n - 1] == '0') --n;
+
+    char* p = buf;
+    if (v < 0) *p++ = '-';
+    if (x >= 0 && x < 15) {
+        for (int i = 0; i <= x; ++i) *p++ = i < n ? digits[i] : '0';
+        if (n > x + 1) {
+            *p++ = sep;
+            p = std::copy(digits + x + 1, digits + n, p);
+        }
+    } else if (x < 0 && x >= -4) {
+        *p++ = '0';
+        *p++ = sep;
+        for (int i = -1; i > x; --i) *p++ = '0';
+        p = std::copy(digits, digits + n, p);
+    } else {
+        *p++ = digits[0];
+        if (n > 1) {
+            *p++ = sep;
+            p = std::copy(digits + 1, digits + n, p);
+        }
+        *p++ = 'E';
+        p = std::to_chars(p, buf + sizeof buf, x).ptr;
+    }
+    return std::string(buf, p);
+}
+
+namespace {
+
+// The text of digits[0, n) * 10^(x - n + 1), fixed or with an exponent,
+// whichever is shorter (fixed on a draw).
+std::string PlainText(bool neg, const char* digits, int n, int x, char sep) {
+    while (n > 1 && digits[n - 1] == '0') --n;
+    std::string fixed, sci;
+    if (neg) fixed = sci = "-";
+    if (x >= 0) {
+        for (int i = 0; i <= x; ++i) fixed += i < n ? digits[i] : '0';
+        if (n > x + 1) (fixed += sep).append(digits + x + 1, digits + n);
+    } else {
+        ((fixed += '0') += sep).append(static_cast<std::size_t>(-x - 1), '0').append(digits, digits + n);
+    }
+    sci += digits[0];
+    if (n > 1) (sci += sep).append(digits + 1, digits + n);
+    (sci += 'e') += std::to_string(x);
+    return sci.size() < fixed.size() ? sci : fixed;
+}
+
+bool ReadsBackTo(const std::string& text, char sep, double v) {
+    const auto l = ParseNumber(text, sep);
+    double d;
+    return l && FitsDouble(*l, d) && std::bit_cast<std::uint64_t>(d) == std::bit_cast<std::uint64_t>(v);
+}
+
+}  // namespace
+
+std::string FullPrecisionText(double v, char sep) {
+    if (!std::isfinite(v)) return NonFiniteText(v);
+    if (v == 0) return std::signbit(v) ? "-0" : "0";
+    // The texts that read back to v form an interval around v, so when any text
+    // of n digits does, one of the two n-digit neighbours of v does: the
+    // nearest, which the library gives, and the one on its other side.
+    const bool neg = v < 0;
+    for (int n = 1; n <= 17; ++n) {
+        char buf[40], digits[24];
+        int x;
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, n - 1);
+        ReadScientific(buf, r.ptr, digits, x);
+        std::string text = PlainText(neg, digits, n, x, sep);
+        if (ReadsBackTo(text, sep, v)) return text;
+        char up[24], down[24];
+        std::copy(digits, digits + n, up);
+        std::copy(digits, digits + n, down);
+        int upX = x, downX = x, i = n - 1;
+        for (; i >= 0 && up[i] == '9'; --i) up[i] = '0';
+        if (i >= 0) {
+            ++up[i];
+        } else {
+            up[0] = '1';
+            ++upX;
+        }
+        for (i = n - 1; i >= 0 && down[i] == '0'; --i) down[i] = '9';
+        if (i == 0 && down[0] == '1') {  // 10...0 - 1 unit = 99...9 one decade lower
+            std::fill_n(down, n, '9');
+            --downX;
+        } else {
+            --down[i];
+        }
+        for (const auto& [d, dx] : {std::pair<const char*, int>{up, upX}, {down, downX}}) {
+            text = PlainText(neg, d, n, dx, sep);
+            if (ReadsBackTo(text, sep, v)) return text;
+        }
+    }
+    return PlainText(neg, "0", 1, 0, sep);  // not reached: 17 digits always read back
 }
 
 std::string FormatFixed7(double v, char sep) {

@@ -1,7 +1,8 @@
 // The one number text form of the program: reading a typed text and the
 // display patterns. Everything here is exact to the last shown digit:
 // conversions go through the 80-bit extended type and rounding is done
-// on the exact binary value, ties away from zero.
+// on the exact binary value, ties away from zero (the library's
+// correctly rounded conversions, with exact ties found from the bits).
 #pragma once
 
 #include <optional>
@@ -26,6 +27,11 @@ bool IsPartialNumberText(std::string_view text);
 // At most 15 significant digits, trailing zeros dropped; fixed notation for
 // 0.0001 <= |v| < 1e15, otherwise d.dddE[-]x. Zero is "0".
 std::string GeneralNumberText(double v, char sep);
+
+// The shortest text that TextToNumber reads back to exactly v (the sign of
+// zero too), fixed or with an exponent ("1.5e-7"), whichever is shorter.
+// Not a number and the infinities give "NAN", "INF" and "-INF".
+std::string FullPrecisionText(double v, char sep);
 
 // The display patterns.
 std::string FormatFixed7(double v, char sep);  // "0.0000000"
