@@ -9,6 +9,8 @@
 #include "core/errors.h"
 #include "core/fit.h"
 #include "core/numbers.h"
+#include "core/recalc.h"
+#include "core_tables.h"
 
 using namespace kurv;
 
@@ -22,38 +24,32 @@ std::string WithSep(std::string s, char sep) {
     return s;
 }
 
-struct Row {
-    const char* y;
-    const char* x;
-};
-
+// What a recalculation shows for the typed rows (Y, X): texts in, texts out,
+// through the pieces the window composes.
 struct Shown {
     std::array<std::string, 4> coefficients;
+    std::string formula;
     std::vector<std::string> fitted;
     std::string maxError, sigma;
 };
 
-// What a recalculation shows for the typed rows: texts in, texts out.
-Shown Recalculate(FitKind kind, const std::vector<Row>& rows, char sep) {
-    PowerSums sums;
-    std::vector<std::pair<double, double>> pairs;
-    for (const auto& r : rows) {
-        const double y = TextToNumber(WithSep(r.y, sep), sep);
-        const double x = TextToNumber(WithSep(r.x, sep), sep);
-        sums.Add(x, y);
-        pairs.emplace_back(x, y);
-    }
+Shown Recalculate(FitKind kind, const Rows& rows, char sep) {
+    Rows local = rows;
+    for (auto& r : local)
+        for (auto& cell : r) cell = WithSep(cell, sep);
+    const DataTable table = Make(local, 2);
+    CountingPairs pairs;
+    ReadCountingPairs(table, sep, pairs);
     Coefficients c;
-    EXPECT_EQ(Solve(static_cast<int>(kind), sums, c), SolveResult::Ok);
+    EXPECT_EQ(Solve(static_cast<int>(kind), pairs.sums, c), SolveResult::Ok);
     Shown s;
     s.coefficients = {CoefficientText(c.a0, sep), CoefficientText(c.a1, sep), CoefficientText(c.a2, sep),
                       CoefficientText(c.a3, sep)};
+    s.formula = FormulaText(c, static_cast<int>(kind), s.coefficients);
     ErrorMeasures e;
-    for (const auto& [x, y] : pairs) {
-        const double f = Evaluate(c, x);
-        s.fitted.push_back(GeneralNumberText(f, sep));
-        e.Add(y, f);
-    }
+    std::vector<double> fitted;
+    FitPairs(pairs, c, fitted, e);
+    for (double f : fitted) s.fitted.push_back(GeneralNumberText(f, sep));
     s.maxError = ErrorMeasureText(e.maxError, sep);
     s.sigma = ErrorMeasureText(e.Sigma(), sep);
     return s;
@@ -62,8 +58,9 @@ Shown Recalculate(FitKind kind, const std::vector<Row>& rows, char sep) {
 struct Worked {
     const char* name;
     FitKind kind;
-    std::vector<Row> rows;
+    Rows rows;
     std::array<const char*, 4> coefficients;
+    const char* formula;
     std::vector<const char*> fitted;
     const char* maxError;
     const char* sigma;
@@ -74,6 +71,7 @@ const Worked kWorked[] = {
      FitKind::Linear,
      {{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}},
      {"1.5000000e-1", "1.9400000", "0", "0"},
+     "Y = 1.9400000 * X  +1.5000000e-1",
      {"2.09", "4.03", "5.97", "7.91"},
      "0.23",
      "0.165"},
@@ -81,6 +79,7 @@ const Worked kWorked[] = {
      FitKind::Quadratic,
      {{"1", "0"}, {"2", "1"}, {"5", "2"}, {"10", "3"}, {"17.5", "4"}},
      {"1.0428571", "-1.8571429e-1", "1.0714286", "0"},
+     "Y = 1.0714286 * X^2 -1.8571429e-1 * X  +1.0428571",
      {"1.04285714285714", "1.92857142857143", "4.95714285714286", "10.1285714285714", "17.4428571428571"},
      "0.129",
      "0.085"},
@@ -89,6 +88,7 @@ const Worked kWorked[] = {
      FitKind::Quadratic,
      {{"-6", "-4"}, {"-4", "-3"}, {"-2", "-2"}, {"0", "-1"}, {"2", "0"}, {"4", "1"}, {"6", "2"}, {"8", "3"}},
      {"2.0000000", "2.0000000", "0", "0"},
+     "Y = 2.0000000 * X  +2.0000000",
      {"-6", "-4", "-2", "0", "2", "4", "6", "8"},
      "0",
      "0"},
@@ -96,6 +96,7 @@ const Worked kWorked[] = {
      FitKind::Linear,
      {{"1", "0.25"}, {"-3", "2.25"}},
      {"1.5000000", "-2.0000000", "0", "0"},
+     "Y = -2.0000000 * X  +1.5000000",
      {"1", "-3"},
      "0",
      "0"},
@@ -104,6 +105,7 @@ const Worked kWorked[] = {
      FitKind::Linear,
      {{"0", "0.3"}, {"1", "0.3"}, {"2", "0.3"}},
      {"1.0000000", "0", "0", "0"},
+     "Y = 1.0000000",
      {"1", "1", "1"},
      "1",
      "1"},
@@ -111,6 +113,7 @@ const Worked kWorked[] = {
      FitKind::Cubic,
      {{"1", "0"}, {"0", "1"}, {"5", "2"}, {"22", "3"}},
      {"1.0000000", "-2.0000000", "0", "1.0000000"},
+     "Y = 1.0000000 * X^3 -2.0000000 * X  +1.0000000",
      {"1", "0", "5", "22"},
      "0",
      "0"},
@@ -120,6 +123,7 @@ const Worked kWorked[] = {
      FitKind::Cubic,
      {{"53.1", "112.9"}, {"23.6", "106.7"}, {"29.7", "114.4"}, {"17.3", "116.9"}},
      {"-7.4895908e+5", "1.9913262e+4", "-1.7632560e+2", "5.2000496e-1"},
+     "Y = 5.2000496e-1 * X^3 -1.7632560e+2 * X^2  +1.9913262e+4 * X -7.4895908e+5",
      {"53.1001910083976", "23.5999851722763", "29.699754891803", "17.3000689284145"},
      "2.451e-04",
      "1.840e-04"},
@@ -132,6 +136,7 @@ TEST(Fit, WorkedExamples) {
             const Shown s = Recalculate(w.kind, w.rows, sep);
             for (int i = 0; i < 4; ++i)
                 EXPECT_EQ(s.coefficients[i], WithSep(w.coefficients[i], sep)) << "a" << i;
+            EXPECT_EQ(s.formula, WithSep(w.formula, sep));
             ASSERT_EQ(s.fitted.size(), w.fitted.size());
             for (std::size_t i = 0; i < w.fitted.size(); ++i)
                 EXPECT_EQ(s.fitted[i], WithSep(w.fitted[i], sep));
@@ -182,10 +187,159 @@ TEST(Fit, FaultsKeepTheEarlierAssignments) {
     }
 }
 
-TEST(Fit, MinimumPairs) {
-    EXPECT_EQ(MinimumPairs(FitKind::Linear), 2);
-    EXPECT_EQ(MinimumPairs(FitKind::Quadratic), 3);
-    EXPECT_EQ(MinimumPairs(FitKind::Cubic), 4);
+// The formula line: the kind's terms from the highest power, zero terms left
+// out, a positive term after another joined by " +".
+struct FormulaCase {
+    const char* name;
+    int kind;
+    Coefficients c;
+    const char* formula;
+};
+
+const FormulaCase kFormulas[] = {
+    {"all zero", 0, {0, 0, 0, 0}, "Y = 0"},
+    {"no constant term", 0, {0, 0.5, 0, 0}, "Y = 5.0000000e-1 * X "},
+    {"before any fit", 0, {}, "Y = 1.0000000 * X "},
+    {"a negative constant alone", 0, {-1.5, 0, 0, 0}, "Y = -1.5000000"},
+    {"higher terms of another kind left out", 0, {-1, 1, 3, 4}, "Y = 1.0000000 * X -1.0000000"},
+    {"a cubic term in a quadratic left out", 1, {1, 0, 2, 5}, "Y = 2.0000000 * X^2  +1.0000000"},
+    {"cubic term alone", 2, {0, 0, 0, -3}, "Y = -3.0000000 * X^3 "},
+    {"every cubic term",
+     2,
+     {10.428571, 0.10428571, -0.18571429, 1.0714286},
+     "Y = 1.0714286 * X^3 -1.8571429e-1 * X^2  +1.0428571e-1 * X  +1.0428571e+1"},
+    {"unknown kind: the line only", 3, {2, 3, 4, 5}, "Y = 3.0000000 * X  +2.0000000"},
+};
+
+TEST(Formula, TermsByKind) {
+    for (const auto& f : kFormulas) {
+        SCOPED_TRACE(f.name);
+        const std::array<std::string, 4> texts = {CoefficientText(f.c.a0, '.'), CoefficientText(f.c.a1, '.'),
+                                                  CoefficientText(f.c.a2, '.'), CoefficientText(f.c.a3, '.')};
+        EXPECT_EQ(FormulaText(f.c, f.kind, texts), f.formula);
+    }
+}
+
+TEST(Fit, EnoughPairsForTheKind) {
+    const struct {
+        int kind, n;
+        bool enough;
+    } cases[] = {{0, 1, false}, {0, 2, true},  {1, 2, false}, {1, 3, true}, {2, 3, false},
+                 {2, 4, true},  {2, 0, false}, {3, 0, true},  {-1, 0, true}};
+    for (const auto& c : cases) EXPECT_EQ(EnoughPairs(c.kind, c.n), c.enough) << c.kind << " " << c.n;
+}
+
+// Rows count when both Y and X are typed; each is read once, Y before X, and
+// the first fault in that order ends the reading where it is.
+TEST(CountingPairs, ReadsTheCountingRowsInOrder) {
+    const DataTable t = Make({{"2", "1", "old"}, {"5", ""}, {"", "7"}, {"", ""}, {"-1.5e3", " 4 "}}, 3);
+    CountingPairs p;
+    p.rows = {99};  // storage from an earlier run is reused, its content not
+    ReadCountingPairs(t, '.', p);
+    EXPECT_EQ(p.rows, (std::vector<int>{1, 5}));
+    EXPECT_EQ(p.y, (std::vector<double>{2, -1500}));
+    EXPECT_EQ(p.x, (std::vector<double>{1, 4}));
+    EXPECT_EQ(p.sums.n, 2);
+    EXPECT_EQ(p.sums.S1, 5);
+    EXPECT_EQ(p.sums.T0, -1498);
+}
+
+struct ReadFault {
+    const char* name;
+    Rows rows;
+    const char* message;  // a conversion error, or else an overflow at (row, col)
+    int row, col;
+};
+
+const ReadFault kReadFaults[] = {
+    {"X rejected before a later Y",
+     {{"1", "1"}, {"2", "2x"}, {"3y", "3"}},
+     "'2x' is not a valid floating point value",
+     0,
+     0},
+    {"Y before X in a row", {{"a", "b"}}, "'a' is not a valid floating point value", 0, 0},
+    {"Y beyond the double range", {{"1", "1"}, {"1e400", "2"}}, nullptr, 2, 0},
+    {"X beyond the double range", {{"1", "1e400"}}, nullptr, 1, 1},
+    {"the powers of X", {{"1", "1"}, {"1", "2"}, {"1", "1e52"}}, nullptr, 3, 1},
+    {"X times a large Y", {{"1", "1"}, {"1e300", "1e10"}}, nullptr, 2, 0},
+    {"the sum of Y", {{"1e308", "1"}, {"1e308", "1"}}, nullptr, 2, 0},
+    {"an overflow before a later rejected text", {{"1", "1e60"}, {"x", "1"}}, nullptr, 1, 1},
+};
+
+TEST(CountingPairs, FaultsNameTheirPlace) {
+    for (const auto& f : kReadFaults) {
+        SCOPED_TRACE(f.name);
+        CountingPairs p;
+        try {
+            ReadCountingPairs(Make(f.rows), '.', p);
+            ADD_FAILURE() << "no fault";
+        } catch (const CellOverflow& e) {
+            EXPECT_EQ(f.message, nullptr);
+            EXPECT_EQ(e.row, f.row);
+            EXPECT_EQ(e.col, f.col);
+            EXPECT_STREQ(e.what(), "Floating point overflow.");
+        } catch (const ConvertError& e) {
+            ASSERT_NE(f.message, nullptr);
+            EXPECT_STREQ(e.what(), f.message);
+        }
+    }
+}
+
+// An overflow while fitting keeps the values found before it: the fitted
+// value's row when only its residual overflows.
+TEST(CountingPairs, FittingFaultsNameTheirPlace) {
+    const auto faultAt = [](const CountingPairs& p, const Coefficients& c, std::vector<double>& fitted) {
+        ErrorMeasures e;
+        try {
+            FitPairs(p, c, fitted, e);
+        } catch (const CellOverflow& o) {
+            return std::pair{o.row, o.col};
+        }
+        return std::pair{-1, -1};
+    };
+    std::vector<double> fitted;
+    CountingPairs square;  // Y = X^2 beyond the double range at row 4
+    square.rows = {1, 3, 4};
+    square.x = {1, 2, 1e200};
+    square.y = {1, 4, 1};
+    EXPECT_EQ(faultAt(square, {0, 0, 1, 0}, fitted), std::pair(4, 1));
+    EXPECT_EQ(fitted, (std::vector<double>{1, 4}));
+
+    CountingPairs far;  // the residual at row 5 is 2e308
+    far.rows = {2, 5};
+    far.x = {1, 1};
+    far.y = {-1e308, 1e308};
+    EXPECT_EQ(faultAt(far, {-1e308, 0, 0, 0}, fitted), std::pair(5, 0));
+    EXPECT_EQ(fitted, (std::vector<double>{-1e308, -1e308}));
+}
+
+TEST(Residual, ClassAgainstSigma) {
+    const struct {
+        double d, sigma;
+        ResidualClass expected;
+    } cases[] = {
+        {0.24, 1, ResidualClass::Near}, {0.25, 1, ResidualClass::Middle}, {0.49, 1, ResidualClass::Middle},
+        {0.5, 1, ResidualClass::Far},   {0, 0, ResidualClass::Far},       {0, 1e-300, ResidualClass::Near},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ClassOfResidual(c.d, c.sigma), c.expected) << c.d << " " << c.sigma;
+}
+
+// Every access that may change the cells or RowCount changes the revision;
+// reading does not.
+TEST(DataTable, RevisionFollowsEveryChange) {
+    DataTable t = Make({{"1", "2"}});
+    const auto changes = [&t](auto&& f) {
+        const auto before = t.Revision();
+        f();
+        return t.Revision() != before;
+    };
+    const DataTable& read = t;
+    EXPECT_FALSE(
+        changes([&] { (void)read.Cell(0, 1), (void)read.Rows(), (void)read.RowAt(1), (void)t.Counts(1); }));
+    EXPECT_TRUE(changes([&] { t.SetCell(2, 1, "x"); }));
+    EXPECT_TRUE(changes([&] { t.SetRowCount(5); }));
+    EXPECT_TRUE(changes([&] { t.RowAt(1)[0] = "3"; }));
+    EXPECT_TRUE(changes([&] { t.Rows().pop_back(); }));
 }
 
 TEST(Evaluate, StartsAsTheIdentity) {

@@ -118,19 +118,6 @@ class FittingTest : public QObject {
         QVERIFY(dialogs_->messages.isEmpty());
     }
 
-    void quadraticWorkedExample() {
-        Make('.');
-        SetKind(1);
-        Fill({{"1", "0"}, {"2", "1"}, {"5", "2"}, {"10", "3"}, {"17.5", "4"}});
-        form_->sgDataClick();
-        QCOMPARE(Caption("PanelResult"), QString("Y = 1.0714286 * X^2 -1.8571429e-1 * X  +1.0428571"));
-        QCOMPARE(Caption("lblSigma"), QString("0.085"));
-        QCOMPARE(Caption("lblMaxErr"), QString("0.129"));
-        QVERIFY(W("PanelA2")->isVisibleTo(form_.get()));
-        QVERIFY(!W("PanelA3")->isVisibleTo(form_.get()));
-        QCOMPARE(Caption("PanelA3"), QString("A3 = 0"));
-    }
-
     // The worked example typed as a user would: Y, Enter, X, Enter, ... The fit
     // follows every change of cell.
     void typedWorkedExample_data() {
@@ -278,13 +265,28 @@ class FittingTest : public QObject {
         QCOMPARE(Column2(1), QString("2.09"));
     }
 
-    // A term beyond the double range is an arithmetic error, reported the same way.
+    // A value beyond the double range is an arithmetic error, reported the same
+    // way with the row and the column heading of the value.
+    void overflowIsReported_data() {
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("place");
+        QTest::newRow("powers of X") << "3"
+                                     << "1e60" << QString::fromUtf8("Строка 3, столбец «X (по прибору)».");
+        QTest::newRow("Y text") << "1e400"
+                                << "5" << QString::fromUtf8("Строка 3, столбец «Y (истинное)».");
+    }
     void overflowIsReported() {
+        QFETCH(QString, y);
+        QFETCH(QString, x);
         Make('.');
         SetKind(2);
-        Fill({{"1", "1e60"}, {"2", "2"}, {"3", "3"}, {"4", "4"}});
+        Fill({{"1", "1"}, {"2", "2"}, {"", ""}, {"4", "4"}, {"5", "6"}});
+        form_->Table().SetCell(0, 3, y.toStdString());
+        form_->Table().SetCell(1, 3, x.toStdString());
         emit Grid()->clicked();
-        QCOMPARE(dialogs_->Texts(), QStringList{"Floating point overflow."});
+        QFETCH(QString, place);
+        QCOMPARE(dialogs_->Texts(), QStringList{"Floating point overflow. " + place});
     }
 
     // All X equal: the linear solution faults; the box shows texts 54/55, the run goes on.
@@ -300,6 +302,81 @@ class FittingTest : public QObject {
         // a1 and a0 keep Y = X; a2 and a3 were set to 0.
         QCOMPARE(Caption("PanelResult"), QString("Y = 1.0000000 * X "));
         QCOMPARE(Column2(1), QString("2"));
+    }
+
+    // One user action shows each message once: with the focus outside the
+    // table, a change of kind gives the focus back to the table at the end of
+    // its run, which must not run it again.
+    void messageOnceWhenTheFocusReturns_data() {
+        QTest::addColumn<bool>("sameX");
+        QTest::addColumn<QString>("evaluationText");
+        QTest::newRow("solution fault") << true << "0";
+        QTest::newRow("bad evaluation text") << false << "1.2.3";
+    }
+    void messageOnceWhenTheFocusReturns() {
+        QFETCH(bool, sameX);
+        QFETCH(QString, evaluationText);
+        Make('.');
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        if (sameX)
+            Fill({{"1", "2"}, {"2", "2"}, {"3", "2"}, {"4", "2"}});
+        else
+            Fill({{"1", "0"}, {"2", "1"}, {"5", "2"}, {"10", "3"}, {"17.5", "4"}});
+        W<QLineEdit>("MaskEditX1")->setText(evaluationText);
+        auto* combo = W<QComboBox>("ComboBox1");
+        combo->setFocus();
+        dialogs_->messages.clear();
+        QTest::keyClick(combo, Qt::Key_Up);  // cubic -> quadratic
+        QVERIFY(Grid()->hasFocus());
+        QCOMPARE(dialogs_->messages.size(), 1);
+        QCOMPARE(dialogs_->messages[0].text, QString::fromUtf8("Коэффициенты определить невозможно"));
+    }
+
+    // Moving the current cell leaves every result as it is; the next change of
+    // a cell, of RowCount or of the kind is fitted; after a message box the
+    // next run is complete again and shows it again.
+    void unchangedTableKeepsItsResults() {
+        Make('.');
+        SetKind(0);
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        Fill({{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        Grid()->setFocus();
+        emit Grid()->clicked();
+        const QStringList names{"PanelA0", "PanelA1", "PanelResult", "lblSigma", "lblMaxErr"};
+        auto shown = [&] {
+            QStringList texts;
+            for (const QString& n : names) texts << Caption(n.toLatin1());
+            for (int r = 1; r <= 5; ++r) texts << Column2(r);
+            texts << QString::number(Chart()->Points(1).size()) << QString::number(Chart()->Points(2).size());
+            return texts;
+        };
+        const QStringList before = shown();
+        QTest::keyClick(Grid()->InplaceEditor(), Qt::Key_Down);
+        QTest::keyClick(Grid()->InplaceEditor(), Qt::Key_Down);
+        QCOMPARE(shown(), before);
+        QVERIFY(dialogs_->messages.isEmpty());
+
+        // Chosen again, a kind's item keeps its check mark.
+        form_->findChild<QAction*>("itmLine")->trigger();
+        QVERIFY(form_->findChild<QAction*>("itmLine")->isChecked());
+        QCOMPARE(shown(), before);
+
+        form_->Table().SetCell(0, 5, "9.9");
+        form_->Table().SetCell(1, 5, "5");
+        emit Grid()->clicked();
+        QVERIFY(Caption("PanelResult") != before[2]);
+        Grid()->SetRowCount(5);  // the new row goes
+        emit Grid()->clicked();
+        QCOMPARE(Caption("PanelResult"), before[2]);
+        W<QComboBox>("ComboBox1")->setCurrentIndex(2);
+        emit Grid()->clicked();
+        QVERIFY(Caption("PanelResult").contains("X^3"));
+
+        SetKind(0);
+        for (int r = 1; r <= 4; ++r) form_->Table().SetCell(1, r, "2");
+        emit Grid()->clicked();
+        emit Grid()->clicked();
+        QCOMPARE(dialogs_->messages.size(), 2);
     }
 
     // Switching the kind drops the higher terms and moves the check mark.

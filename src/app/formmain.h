@@ -20,6 +20,7 @@
 
 #include "core/datatable.h"
 #include "core/fit.h"
+#include "core/recalc.h"
 
 class QAction;
 class QKeyEvent;
@@ -169,6 +170,7 @@ class TFormMain : public QMainWindow {
     kurv::DataTable table_;
     kurv::Coefficients FitCoefficients;
     std::array<std::string, 4> CoefficientTexts;
+    kurv::RecalcState recalc_;
     int LanguageIndex = 0;
     QString appTitle_;
     QString SettingsFilePath;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,21 +20,39 @@ class DataTable {
     int RowCount() const { return static_cast<int>(rows_.size()); }
     // Growing appends empty rows; shrinking drops the last rows with their cells.
     // Never below one row (the header).
-    void SetRowCount(int count) { rows_.resize(count < 1 ? 1 : count); }
+    void SetRowCount(int count) {
+        ++revision_;
+        rows_.resize(count < 1 ? 1 : count);
+    }
 
     const std::string& Cell(int col, int row) const { return rows_[row][col]; }
-    void SetCell(int col, int row, std::string text) { rows_[row][col] = std::move(text); }
+    void SetCell(int col, int row, std::string text) {
+        ++revision_;
+        rows_[row][col] = std::move(text);
+    }
 
     const Row& RowAt(int row) const { return rows_[row]; }
-    Row& RowAt(int row) { return rows_[row]; }
-    std::vector<Row>& Rows() { return rows_; }
+    Row& RowAt(int row) {
+        ++revision_;
+        return rows_[row];
+    }
+    std::vector<Row>& Rows() {
+        ++revision_;
+        return rows_;
+    }
     const std::vector<Row>& Rows() const { return rows_; }
+
+    // Changes whenever the cells or RowCount may have changed: every non-const
+    // access counts as a change, so a reference it gives must not be kept for
+    // writing after the operation that took it.
+    std::uint64_t Revision() const { return revision_; }
 
     // A row counts for the fit when its Y and X texts are both non-empty.
     bool Counts(int row) const { return !rows_[row][0].empty() && !rows_[row][1].empty(); }
 
   private:
     std::vector<Row> rows_;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace kurv

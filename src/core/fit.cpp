@@ -137,7 +137,7 @@ void PowerSums::Add(double x, double y) {
     // With |x| <= 1e40 and |y| <= 1e100 every term stays below 1e240, far
     // below half a unit of DBL_MAX (2^970), so no term and no finite sum can
     // leave the double range: the checks are needed only beyond.
-    if (std::fabs(x) <= 1e40 && std::fabs(y) <= 1e100) [[likely]]
+    if (WithinSafeRange(x, y)) [[likely]]
         AddPair(*this, x, y, [](L v) { return static_cast<double>(v); });
     else
         AddPair(*this, x, y, detail::StoreChecked);

@@ -25,6 +25,10 @@ struct PowerSums {
     // Accumulates one pair; throws ArithmeticError when a term or sum leaves
     // the double range (the sums are then partly updated, as a trap would leave them).
     void Add(double x, double y);
+
+    // True when no term of the pair and no finite sum can leave the double
+    // range, whatever the sums hold: Add needs no checks then.
+    static bool WithinSafeRange(double x, double y) { return std::fabs(x) <= 1e40 && std::fabs(y) <= 1e100; }
 };
 
 enum class SolveResult { Ok, Fault };

@@ -1,6 +1,8 @@
 // The recalculation: reads the whole table, fits the chosen polynomial and
 // rewrites every result display. It runs on every change that can affect a
-// result and keeps no state of its own between runs.
+// result. When the table, the kind and the separator are those of the last run
+// that ended without a message box, the arithmetic cannot come out otherwise:
+// the run then shows what that run found and only redoes its cheap parts.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include "app/formmain.h"
 #include "core/curve.h"
 #include "core/numbers.h"
+#include "core/recalc.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
 
@@ -23,8 +26,30 @@ const QColor kBlue(0, 0, 255);
 const QColor kPurple(128, 0, 128);
 const QColor kRed(255, 0, 0);
 
+const QColor& ResidualColour(kurv::ResidualClass c) {
+    return c == kurv::ResidualClass::Near ? kBlue : c == kurv::ResidualClass::Middle ? kPurple : kRed;
+}
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// Clears the flag when the run ends, by an error too.
+class RunningFlag {
+  public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+// The overflow text followed by where the value is: its row and its column's heading.
+kurv::ArithmeticError LocatedOverflow(const kurv::CellOverflow& e, const QString& place,
+                                      const QString& heading) {
+    return kurv::ArithmeticError(std::string(e.what()) + " " + place.arg(e.row).arg(heading).toStdString());
 }
 
 }  // namespace
@@ -36,59 +61,53 @@ void TFormMain::SetFitKindChecks(int kind) {
 }
 
 void TFormMain::sgDataClick() {
-    // 1.
-    std::string formula = "Y = ";
+    // Giving the table the focus at the end of a run raises the table's focus
+    // notification when the focus was elsewhere; the run under way already
+    // shows the current table, and its messages are not shown twice.
+    if (recalc_.running) return;
+    const RunningFlag running(recalc_.running);
 
-    // 2. First pass: the power sums of the counting rows. A rejected text ends
-    // the run here, before anything is shown.
-    kurv::PowerSums sums;
-    for (int r = 1; r < table_.RowCount(); ++r) {
-        if (!table_.Counts(r)) continue;
-        const double y = Number(table_.Cell(0, r));
-        const double x = Number(table_.Cell(1, r));
-        sums.Add(x, y);
+    const int kind = ComboBox1->currentIndex();
+    const bool same = recalc_.memo.Matches(table_.Revision(), kind, sep_);
+    recalc_.memo.Forget();  // until this run ends without a message box
+    kurv::CountingPairs& pairs = recalc_.pairs;
+    const QString overflowPlace = Pick("Строка %1, столбец «%2».", "Row %1, column \"%2\".");
+
+    // A rejected text ends the run here, before anything is shown.
+    if (!same) {
+        try {
+            kurv::ReadCountingPairs(table_, sep_, pairs);
+        } catch (const kurv::CellOverflow& e) {
+            throw LocatedOverflow(e, overflowPlace, Text(22 + e.col));
+        }
     }
 
-    // 3. Too few pairs for the kind.
-    const int kind = ComboBox1->currentIndex();
-    if ((kind == 2 && sums.n < 4) || (kind == 1 && sums.n < 3) || (kind == 0 && sums.n < 2)) {
+    if (!kurv::EnoughPairs(kind, pairs.sums.n)) {
         for (TPanel* p : PanelA) p->setText(Text(25));
         PanelResult->setText(Text(26));
         Chart1->hide();
         btnCopy->setEnabled(false);
         btnGraphCopy->setEnabled(false);
         btnPrint->setEnabled(false);
+        recalc_.memo.Remember(table_.Revision(), kind, sep_);
         return;
     }
 
-    // 4. Check marks, then the solution.
+    // The check marks first: a chosen item has already flipped its own.
     SetFitKindChecks(kind);
-    if (kurv::Solve(kind, sums, FitCoefficients) == kurv::SolveResult::Fault)
+    bool boxShown = false;
+    if (!same && kurv::Solve(kind, pairs.sums, FitCoefficients) == kurv::SolveResult::Fault) {
         MessageBox(this, Text(54), Text(55), MbOk, MsgIcon::None);
+        boxShown = true;
+    }
 
-    // 5. Coefficient panels and texts.
     const double a[4] = {FitCoefficients.a0, FitCoefficients.a1, FitCoefficients.a2, FitCoefficients.a3};
     for (int i = 0; i < 4; ++i) {
         CoefficientTexts[i] = kurv::CoefficientText(a[i], sep_);
         PanelA[i]->setText(QString("A%1 = ").arg(i) + Q(CoefficientTexts[i]));
     }
+    PanelResult->setText(Q(kurv::FormulaText(FitCoefficients, kind, CoefficientTexts)));
 
-    // 6. The formula line.
-    const auto& t = CoefficientTexts;
-    if (a[3] != 0 && kind == 2) formula += t[3] + " * X^3 ";
-    if (a[2] != 0 && (kind == 1 || kind == 2)) {
-        if (formula.size() > 4 && a[2] > 0) formula += " +";
-        formula += t[2] + " * X^2 ";
-    }
-    if (a[1] != 0) {
-        if (formula.size() > 4 && a[1] > 0) formula += " +";
-        formula += t[1] + " * X ";
-    }
-    if (formula.size() > 4 && a[0] > 0) formula += " +";
-    if (formula == "Y = " || a[0] != 0) formula += t[0];
-    PanelResult->setText(Q(formula));
-
-    // 7.
     Chart1->show();
     btnCopy->setEnabled(true);
     btnGraphCopy->setEnabled(true);
@@ -96,64 +115,61 @@ void TFormMain::sgDataClick() {
     PanelA[2]->setVisible(kind == 1 || kind == 2);
     PanelA[3]->setVisible(kind == 2);
 
-    // 8. Second pass: the fitted column and the error measures.
-    kurv::ErrorMeasures errors;
-    int firstChanged = -1, lastChanged = -1;
-    try {
-        for (int r = 1; r < table_.RowCount(); ++r) {
-            if (!table_.Counts(r)) continue;
-            const double y = Number(table_.Cell(0, r));
-            const double x = Number(table_.Cell(1, r));
-            const double f = kurv::Evaluate(FitCoefficients, x);
-            table_.SetCell(2, r, kurv::GeneralNumberText(f, sep_));
-            if (firstChanged < 0) firstChanged = r;
-            lastChanged = r;
-            errors.Add(y, f);
+    // The fitted column and the error measures. An overflow ends the run with
+    // the rows before it written.
+    if (!same) {
+        kurv::ErrorMeasures errors;
+        auto writeFitted = [&] {
+            const std::vector<double>& fitted = recalc_.fitted;
+            for (std::size_t i = 0; i < fitted.size(); ++i)
+                table_.SetCell(2, pairs.rows[i], kurv::GeneralNumberText(fitted[i], sep_));
+            if (!fitted.empty()) sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
+        };
+        try {
+            kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
+        } catch (const kurv::CellOverflow& e) {
+            writeFitted();
+            throw LocatedOverflow(e, overflowPlace, Text(22 + e.col));
         }
-    } catch (...) {
-        if (firstChanged > 0) sgData->CellsChanged(2, firstChanged, lastChanged);
-        throw;
+        writeFitted();
+        recalc_.sigma = errors.Sigma();
+        recalc_.maxError = errors.maxError;
     }
-    if (firstChanged > 0) sgData->CellsChanged(2, firstChanged, lastChanged);
-    const double sigma = errors.Sigma();
-
-    // 9.
+    const double sigma = recalc_.sigma;
     lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
-    lblMaxErr->setText(Q(kurv::ErrorMeasureText(errors.maxError, sep_)));
+    lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
 
-    // 10.
-    Chart1->ClearAll();
+    if (!same) {
+        Chart1->ClearAll();
 
-    // 11. Third pass: the measured points, coloured by their residuals.
-    std::vector<ChartPoint> points;
-    points.reserve(sums.n);
-    double xmin = 0, xmax = 0;
-    for (int r = 1; r < table_.RowCount(); ++r) {
-        if (!table_.Counts(r)) continue;
-        const double y = Number(table_.Cell(0, r));
-        const double x = Number(table_.Cell(1, r));
-        const double d = std::fabs(y - kurv::Evaluate(FitCoefficients, x));
-        const QColor& colour = sigma * 0.25 > d ? kBlue : sigma * 0.5 > d ? kPurple : kRed;
-        if (points.empty() || x < xmin) xmin = x;
-        if (points.empty() || x > xmax) xmax = x;
-        points.push_back({x, y, Q(kurv::GeneralNumberText(x, sep_)), colour});
+        // The measured points, coloured by their residuals.
+        std::vector<ChartPoint> points;
+        points.reserve(pairs.rows.size());
+        double xmin = 0, xmax = 0;
+        for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+            const double y = pairs.y[i];
+            const double x = pairs.x[i];
+            const double d = std::fabs(y - recalc_.fitted[i]);
+            const QColor& colour = ResidualColour(kurv::ClassOfResidual(d, sigma));
+            if (points.empty() || x < xmin) xmin = x;
+            if (points.empty() || x > xmax) xmax = x;
+            points.push_back({x, y, Q(kurv::GeneralNumberText(x, sep_)), colour});
+        }
+        Chart1->SetPoints(1, std::move(points));
+
+        // The fitted curve across the points' X extent.
+        if (pairs.sums.n > 0) {
+            const std::vector<double> xs = kurv::CurveSampleXs(xmin, xmax);
+            QList<QPointF> curve;
+            curve.reserve(static_cast<qsizetype>(xs.size()));
+            for (double x : xs) curve.append(QPointF(x, kurv::Evaluate(FitCoefficients, x)));
+            Chart1->SetLine(curve);
+        }
     }
-    Chart1->SetPoints(1, std::move(points));
+    if (!boxShown) recalc_.memo.Remember(table_.Revision(), kind, sep_);
 
-    // 12. The fitted curve across the points' X extent.
-    if (sums.n > 0) {
-        const std::vector<double> xs = kurv::CurveSampleXs(xmin, xmax);
-        QList<QPointF> curve;
-        curve.reserve(static_cast<qsizetype>(xs.size()));
-        for (double x : xs) curve.append(QPointF(x, kurv::Evaluate(FitCoefficients, x)));
-        Chart1->SetLine(curve);
-    }
-
-    // 13. The focus back to the table; coming from elsewhere it starts a
-    // complete nested run before this one goes on.
+    // Back to the table, and the evaluation points follow the curve.
     sgData->setFocus(Qt::OtherFocusReason);
-
-    // 14. The evaluation points follow the new curve.
     for (EvaluationRow& row : Eval) MaskEditX1Change(row.edit);
 }
 

@@ -1,0 +1,109 @@
+#include "core/recalc.h"
+
+#include "core/numbers.h"
+
+namespace kurv {
+
+namespace {
+
+double CellValue(const std::string& text, char sep, int row, int col) {
+    try {
+        return TextToNumber(text, sep);
+    } catch (const ArithmeticError&) {
+        throw CellOverflow(row, col);
+    }
+}
+
+// Names the value that took a pair's terms out of range: X when its own powers
+// do, Y otherwise.
+void AddLocated(PowerSums& sums, double x, double y, int row) {
+    if (PowerSums::WithinSafeRange(x, y)) [[likely]] {
+        sums.Add(x, y);
+        return;
+    }
+    const PowerSums before = sums;
+    try {
+        sums.Add(x, y);
+    } catch (const ArithmeticError&) {
+        PowerSums xOnly = before;
+        int col = 0;
+        try {
+            xOnly.Add(x, 0);
+        } catch (const ArithmeticError&) {
+            col = 1;
+        }
+        throw CellOverflow(row, col);
+    }
+}
+
+}  // namespace
+
+void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
+    out.rows.clear();
+    out.y.clear();
+    out.x.clear();
+    out.sums = PowerSums{};
+    const int rowCount = table.RowCount();
+    out.rows.reserve(rowCount);
+    out.y.reserve(rowCount);
+    out.x.reserve(rowCount);
+    for (int r = 1; r < rowCount; ++r) {
+        if (!table.Counts(r)) continue;
+        const double y = CellValue(table.Cell(0, r), sep, r, 0);
+        const double x = CellValue(table.Cell(1, r), sep, r, 1);
+        AddLocated(out.sums, x, y, r);
+        out.rows.push_back(r);
+        out.y.push_back(y);
+        out.x.push_back(x);
+    }
+}
+
+bool EnoughPairs(int kind, int n) {
+    if (kind < 0 || kind > 2) return true;
+    return n >= MinimumPairs(static_cast<FitKind>(kind));
+}
+
+void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
+              ErrorMeasures& errors) {
+    fitted.clear();
+    fitted.reserve(pairs.rows.size());
+    for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+        double f;
+        try {
+            f = Evaluate(c, pairs.x[i]);
+        } catch (const ArithmeticError&) {
+            throw CellOverflow(pairs.rows[i], 1);
+        }
+        fitted.push_back(f);
+        try {
+            errors.Add(pairs.y[i], f);
+        } catch (const ArithmeticError&) {
+            throw CellOverflow(pairs.rows[i], 0);
+        }
+    }
+}
+
+std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& t) {
+    static constexpr std::size_t kStart = 4;  // "Y = "
+    std::string f = "Y = ";
+    if (c.a3 != 0 && kind == 2) f += t[3] + " * X^3 ";
+    if (c.a2 != 0 && (kind == 1 || kind == 2)) {
+        if (f.size() > kStart && c.a2 > 0) f += " +";
+        f += t[2] + " * X^2 ";
+    }
+    if (c.a1 != 0) {
+        if (f.size() > kStart && c.a1 > 0) f += " +";
+        f += t[1] + " * X ";
+    }
+    if (f.size() > kStart && c.a0 > 0) f += " +";
+    if (f.size() == kStart || c.a0 != 0) f += t[0];
+    return f;
+}
+
+ResidualClass ClassOfResidual(double residual, double sigma) {
+    if (sigma * 0.25 > residual) return ResidualClass::Near;
+    if (sigma * 0.5 > residual) return ResidualClass::Middle;
+    return ResidualClass::Far;
+}
+
+}  // namespace kurv

@@ -1,0 +1,96 @@
+// The recalculation's decisions, free of widgets: which rows of the table are
+// fitted and what they hold, whether there are enough of them, the formula
+// line, the class of a residual, and when a run cannot change any result.
+// The window composes these in its own order and shows each result as it comes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/datatable.h"
+#include "core/errors.h"
+#include "core/fit.h"
+
+namespace kurv {
+
+// An arithmetic fault at one value of the table: the message is the plain
+// overflow text; the window adds where the value is.
+struct CellOverflow : ArithmeticError {
+    CellOverflow(int row, int col) : row(row), col(col) {}
+    int row;  // table row, 1 .. RowCount - 1
+    int col;  // 0 Y, 1 X
+};
+
+// The rows that count (Y and X texts both non-empty), in table order, with
+// their values, so later passes never convert a text again.
+struct CountingPairs {
+    std::vector<int> rows;
+    std::vector<double> y, x;
+    PowerSums sums;
+
+    int Size() const { return static_cast<int>(rows.size()); }
+};
+
+// Reads the counting rows, Y before X in each, and accumulates the power sums
+// as it goes; `out` keeps its storage between runs. Throws ConvertError at the
+// first rejected text and CellOverflow at the first value whose conversion or
+// powers leave the double range, whichever comes first in that order.
+void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out);
+
+// Whether `n` pairs can be solved for the kind (list index); a kind outside
+// 0..2 solves nothing and is never short of pairs.
+bool EnoughPairs(int kind, int n);
+
+// The fitted value and the residual of each pair in order: `fitted` gets
+// Evaluate(x) for each pair and `errors` its residual. On an overflow `fitted`
+// holds the values found so far (the faulting pair's too when only its
+// residual overflowed) and CellOverflow names the row: column X for the fitted
+// value, column Y for the residual.
+void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
+              ErrorMeasures& errors);
+
+// "Y = " and the terms of the kind from the coefficients' texts, highest
+// power first; a positive term after another is joined by " +".
+std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& texts);
+
+// How far a measured point lies from the curve, against the deviation sigma:
+// below a quarter, below a half, or further (every point when sigma is 0).
+enum class ResidualClass { Near, Middle, Far };
+ResidualClass ClassOfResidual(double residual, double sigma);
+
+// What a run read and how it ended, so a run that would read the same and
+// redo the same arithmetic is not redone. A run after one that showed a
+// message box (a solution fault, an error) is always complete: from the
+// coefficients a fault left, the same table can give other results.
+class RunMemo {
+  public:
+    bool Matches(std::uint64_t revision, int kind, char sep) const {
+        return valid_ && revision == revision_ && kind == kind_ && sep == sep_;
+    }
+    void Forget() { valid_ = false; }
+    void Remember(std::uint64_t revision, int kind, char sep) {
+        valid_ = true;
+        revision_ = revision;
+        kind_ = kind;
+        sep_ = sep;
+    }
+
+  private:
+    bool valid_ = false;
+    std::uint64_t revision_ = 0;
+    int kind_ = 0;
+    char sep_ = 0;
+};
+
+// What the window keeps of its recalculation between runs.
+struct RecalcState {
+    CountingPairs pairs;  // storage reused by every run
+    std::vector<double> fitted;
+    double sigma = 0, maxError = 0;  // of the last run that got past the solution
+    RunMemo memo;
+    bool running = false;
+};
+
+}  // namespace kurv
