@@ -121,32 +121,28 @@ void TFormMain::sgDataClick() {
     lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
     lblMaxErr->setText(Q(kurv::ErrorMeasureText(errors.maxError, sep_)));
 
-    // 10.
+    // The chart: the measured points coloured by their residuals, then the
+    // fitted curve across their X extent, both refilled in place.
     Chart1->ClearAll();
-
-    // 11. Third pass: the measured points, coloured by their residuals.
-    std::vector<ChartPoint> points;
-    points.reserve(sums.n);
     double xmin = 0, xmax = 0;
-    for (int r = 1; r < table_.RowCount(); ++r) {
-        if (!table_.Counts(r)) continue;
-        const double y = Number(table_.Cell(0, r));
-        const double x = Number(table_.Cell(1, r));
-        const double d = std::fabs(y - kurv::Evaluate(FitCoefficients, x));
-        const QColor& colour = sigma * 0.25 > d ? kBlue : sigma * 0.5 > d ? kPurple : kRed;
-        if (points.empty() || x < xmin) xmin = x;
-        if (points.empty() || x > xmax) xmax = x;
-        points.push_back({x, y, Q(kurv::GeneralNumberText(x, sep_)), colour});
+    {
+        TChart::Fill points = Chart1->Refill(1, {kBlue, kPurple, kRed}, size_t(sums.n));
+        bool first = true;
+        for (int r = 1; r < table_.RowCount(); ++r) {
+            if (!table_.Counts(r)) continue;
+            const double y = Number(table_.Cell(0, r));
+            const double x = Number(table_.Cell(1, r));
+            const double d = std::fabs(y - kurv::Evaluate(FitCoefficients, x));
+            points.Add(x, y, sigma * 0.25 > d ? 0 : sigma * 0.5 > d ? 1 : 2);
+            if (first || x < xmin) xmin = x;
+            if (first || x > xmax) xmax = x;
+            first = false;
+        }
     }
-    Chart1->SetPoints(1, std::move(points));
-
-    // 12. The fitted curve across the points' X extent.
     if (sums.n > 0) {
         const std::vector<double> xs = kurv::CurveSampleXs(xmin, xmax);
-        QList<QPointF> curve;
-        curve.reserve(static_cast<qsizetype>(xs.size()));
-        for (double x : xs) curve.append(QPointF(x, kurv::Evaluate(FitCoefficients, x)));
-        Chart1->SetLine(curve);
+        TChart::Fill curve = Chart1->Refill(2, {QColor()}, xs.size());
+        for (double x : xs) curve.Add(x, kurv::Evaluate(FitCoefficients, x));
     }
 
     // 13. The focus back to the table; coming from elsewhere it starts a
