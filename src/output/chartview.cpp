@@ -24,9 +24,9 @@ const QColor kBlue(0, 0, 255);
 // Pixels per tick wanted along each axis.
 constexpr int kSpacingX = 70;
 constexpr int kSpacingY = 40;
-// Beside each X label's text: the axis' padding on both sides and the text
-// item's own margins, with a pixel to spare.
-constexpr double kLabelRoomX = 22;
+// Beside each X label's text: room enough that Qt neither cuts a label short
+// nor sets two labels against each other.
+constexpr double kLabelRoomX = 16;
 constexpr int kMaxTickReplans = 8;
 
 SeriesLook DesignedLook(int series) {
