@@ -1,8 +1,12 @@
 // The chart widget: its series, axes, marks, pictures and mouse handling,
 // driven offscreen with real mouse events on the viewport.
 #include <QChart>
+#include <QClipboard>
+#include <QFile>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QValueAxis>
@@ -10,7 +14,12 @@
 #include <cfloat>
 #include <cmath>
 
+#include "app/formmain.h"
+#include "core/errors.h"
+#include "core/numbers.h"
 #include "output/chartview.h"
+#include "support/scripteddialogs.h"
+#include "table/stringgrid.h"
 
 namespace {
 
@@ -39,6 +48,32 @@ bool ColourNear(const QImage& image, QPointF p, QColor colour, int radius = 1) {
             if (image.rect().contains(q) && QColor(image.pixel(q)).rgb() == colour.rgb()) return true;
         }
     return false;
+}
+
+// The texts of the X axis' labels (those below the plot area) as laid out now.
+QStringList XLabels(TChart& c) {
+    QStringList texts;
+    const double bottom = c.chart()->plotArea().bottom();
+    for (QGraphicsItem* item : c.scene()->items()) {
+        auto* text = qgraphicsitem_cast<QGraphicsTextItem*>(item);
+        if (text && text->isVisible() && text->sceneBoundingRect().top() >= bottom - 1)
+            texts << text->toPlainText();
+    }
+    return texts;
+}
+
+// How much of the curve's green covers each pixel column (0: none, 1: one full pixel).
+std::vector<double> GreenPerColumn(const QImage& image, const QRect& area) {
+    std::vector<double> cover;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        double sum = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const QColor c(image.pixel(x, y));
+            if (c.green() >= c.red() && c.blue() <= c.red() + 8) sum += (255 - c.red()) / 255.0;
+        }
+        cover.push_back(sum);
+    }
+    return cover;
 }
 
 }  // namespace
@@ -403,6 +438,187 @@ class ChartTest : public QObject {
         QVERIFY(!c->ToSvg().isEmpty());
         c->UndoZoom();
         QVERIFY(c->AxisX()->max() - c->AxisX()->min() > 1);
+    }
+
+    // New data far from the old re-plan the ticks against the plot area they
+    // get: whole labels at any size, in the view and in the picture.
+    void axisLabelsWhole_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("designed") << QSize(289, 208);
+        QTest::newRow("narrow") << QSize(200, 150);
+        QTest::newRow("wide") << QSize(1200, 700);
+    }
+    void axisLabelsWhole() {
+        QFETCH(QSize, size);
+        auto c = MakeChart();
+        QVERIFY(c);
+        c->resize(size);
+        QCoreApplication::processEvents();
+        c->ClearAll();
+        std::vector<ChartPoint> far;
+        for (int i = 0; i <= 30; ++i) far.push_back({1e7 + i * 100.0, 5e6 + i * 37.5, {}, kBluePoint});
+        c->SetPoints(1, far);
+        c->SetLine({QPointF(1e7, 5e6), QPointF(1e7 + 3000, 5e6 + 1125)});
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const QStringList labels = XLabels(*c);
+        QVERIFY2(!labels.isEmpty(), "no X labels");
+        for (const QString& text : labels) {
+            bool ok = false;
+            const double v = text.toDouble(&ok);
+            QVERIFY2(ok && v >= 1e7 - 200 && v <= 1e7 + 3200, qPrintable(labels.join('|')));
+        }
+        const QByteArray svg = c->ToSvg();
+        QVERIFY(!svg.contains("..."));
+        for (const QString& text : XLabels(*c))
+            QVERIFY2(svg.contains(">" + text.toUtf8() + "<"), qPrintable(text));
+    }
+
+    // The curve is one smooth line at least 1.5 pixels wide without gaps, in
+    // the bitmap and in the scalable picture.
+    void curveContinuousAndWide() {
+        TChart c;
+        c.resize(600, 400);
+        c.SetLine({QPointF(0, 0), QPointF(100, 3), QPointF(200, 5)});  // nearly flat
+        c.AddPoint(3, 0, 200, "top");                                  // room above and below the line
+        c.AddPoint(4, 0, -200, "bottom");
+        const QImage image = c.ToImage();
+        const QPoint a = c.MapToWidget(0, 0).toPoint(), b = c.MapToWidget(200, 5).toPoint();
+        const std::vector<double> cover =
+            GreenPerColumn(image, QRect(QPoint(a.x() + 3, a.y() - 40), QPoint(b.x() - 3, a.y() + 40)));
+        for (size_t i = 0; i < cover.size(); ++i)
+            QVERIFY2(cover[i] >= 1.4 && cover[i] <= 2.5,
+                     qPrintable(QString("column %1: %2").arg(i).arg(cover[i])));
+        // In the SVG: one group in the curve's colour holding one polyline.
+        const QByteArray svg = c.ToSvg();
+        QCOMPARE(svg.count("stroke=\"#008000\""), 1);
+        const qsizetype at = svg.indexOf("stroke=\"#008000\"");
+        const QByteArray group = svg.mid(at, svg.indexOf("<g ", at) - at);
+        QCOMPARE(group.count("<polyline"), 1);
+        QCOMPARE(group.count("<path"), 0);
+        const qsizetype widthAt = group.indexOf("stroke-width=\"");
+        QVERIFY(widthAt > 0);
+        QVERIFY(group.mid(widthAt + 14, 8).split('"').front().toDouble() >= 1.5);
+    }
+
+    // Points come in table order; the order by X is made again only when the
+    // X change, and Y and colours always follow their own X.
+    void refillKeepsOrderRight() {
+        TChart c;
+        auto fill = [&](std::initializer_list<double> xs, double yShift) {
+            TChart::Fill f = c.Refill(1, {kBluePoint, kRedPoint});
+            for (double x : xs) f.Add(x, x * 10 + yShift, x > 2 ? 1 : 0);
+        };
+        auto check = [&](QList<double> xs, double yShift) {
+            const std::vector<ChartPoint> pts = c.Points(1);
+            QCOMPARE(int(pts.size()), xs.size());
+            for (int i = 0; i < xs.size(); ++i) {
+                QCOMPARE(pts[size_t(i)].x, xs[i]);
+                QCOMPARE(pts[size_t(i)].y, xs[i] * 10 + yShift);
+                QCOMPARE(pts[size_t(i)].colour, xs[i] > 2 ? kRedPoint : kBluePoint);
+            }
+        };
+        fill({3, 1, 2, 0.5}, 0);
+        check({0.5, 1, 2, 3}, 0);
+        fill({3, 1, 2, 0.5}, 1);  // same X, new Y
+        check({0.5, 1, 2, 3}, 1);
+        fill({3, 1, 4, 0.5}, 0);  // one X changed
+        check({0.5, 1, 3, 4}, 0);
+        c.ClearAll();
+        fill({3, 1, 4, 0.5, NAN}, 0);  // after a clear, the same X again; NaN last
+        QCOMPARE(c.Count(1), 5);
+        QCOMPARE(c.Points(1)[2].x, 3.0);
+        QVERIFY(std::isnan(c.Points(1)[4].x));
+        // A point's label is made when asked for: its X through the formatter.
+        c.SetValueFormatter([](double v) { return QString::number(v, 'f', 2); });
+        QCOMPARE(c.Points(1)[0].label, QStringLiteral("0.50"));
+    }
+
+    // The arithmetic without a window: tick plans never give a label less room
+    // than it needs, and clipping keeps what lies inside.
+    void ticksLeaveLabelsRoom_data() {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::newRow("near 1e7") << 9999900.0 << 10003100.0;
+        QTest::newRow("small") << -0.003 << 0.0071;
+        QTest::newRow("huge") << -3e200 << 7e200;
+        QTest::newRow("tiny span") << 1.0 << 1.0 + 1e-11;
+    }
+    void ticksLeaveLabelsRoom() {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        const auto width = [](double v, const chart::TickPlan& p) {
+            return 6.0 * QString::number(v, p.form, p.precision).size();
+        };
+        for (double pixels : {30.0, 80.0, 150.0, 289.0, 700.0, 2000.0}) {
+            const chart::TickPlan t = chart::PlanTicks(lo, hi, pixels, 70, width, 20);
+            QVERIFY(t.step > 0);
+            double widest = 0;
+            for (double v = t.anchor + std::ceil((lo - t.anchor) / t.step) * t.step; v <= hi; v += t.step)
+                widest = std::max(widest, width(v, t));
+            QVERIFY2(t.count * (widest + 20) <= pixels,
+                     qPrintable(QString("%1 px: %2 ticks of %3").arg(pixels).arg(t.count).arg(widest)));
+        }
+    }
+
+    void clipAndWalk() {
+        QPointF a(-10, 5), b(110, 5);
+        QVERIFY(chart::ClipSegment(QRectF(0, 0, 100, 10), a, b));
+        QCOMPARE(a, QPointF(0, 5));
+        QCOMPARE(b, QPointF(100, 5));
+        QPointF c(-10, -5), d(-1, 20);
+        QVERIFY(!chart::ClipSegment(QRectF(0, 0, 100, 10), c, d));
+        // A point off the map breaks the line: two pieces, none across the gap.
+        const QPointF pts[] = {{1, 1}, {2, 2}, {NAN, 3}, {4, 4}, {5, 5}};
+        QList<size_t> ends;
+        chart::WalkVisibleSegments(
+            5, QRectF(0, 0, 10, 10), [&](size_t i) { return pts[i]; },
+            [&](const chart::VisibleSegment& s) { ends << s.index; });
+        QCOMPARE(ends, (QList<size_t>{1, 4}));
+    }
+
+    // In the window: X near 1e7 pasted over small data, and the copied
+    // picture; a print preview that fails leaves no title on the chart.
+    void windowChartAfterNewData() {
+        QTemporaryDir dir;
+        QFile ini(dir.filePath("Kurvilon.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Config]\nLanguage=Eng\n[FormMain]\nFunction=1\nOnTop=N\n");
+        ini.close();
+        ScriptedDialogs dialogs;
+        TFormMain form(FormEnvironment{&dialogs, '.', dir.path()});
+        form.show();
+        auto* grid = form.findChild<TStringGrid*>("sgData");
+        auto* chart = form.findChild<TChart*>("Chart1");
+        auto fill = [&](double x0, double dx) {
+            form.Table().SetRowCount(42);
+            for (int r = 1; r <= 40; ++r) {
+                const double x = x0 + ((r * 17) % 40) * dx;  // not in X order
+                form.Table().SetCell(1, r, kurv::GeneralNumberText(x, '.'));
+                form.Table().SetCell(0, r, kurv::GeneralNumberText(2 * x + (r % 3), '.'));
+            }
+            grid->TableReset();
+            form.sgDataClick();
+            for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();  // until laid out
+        };
+        fill(1, 0.1);
+        fill(1e7, 75);
+        QCOMPARE(chart->Count(1), 40);
+        const QStringList labels = XLabels(*chart);
+        QVERIFY(!labels.isEmpty());
+        for (const QString& text : labels)
+            QVERIFY2(!text.contains("...") && text.size() >= 8, qPrintable(text));
+        form.btnGraphCopyClick();
+        const QByteArray svg = QGuiApplication::clipboard()->mimeData()->data("image/svg+xml");
+        QVERIFY(!svg.isEmpty());
+        QVERIFY(!svg.contains("..."));
+        for (const QString& text : labels)
+            QVERIFY2(svg.contains(">" + text.toUtf8() + "<"), qPrintable(labels.join('|')));
+
+        dialogs.onPrintPreview = [](QPrinter*) { throw kurv::KurvError("no printer"); };
+        QVERIFY_THROWS_EXCEPTION(kurv::KurvError, form.btnPrintClick());
+        QVERIFY(!chart->TitleVisible());
+        QVERIFY(chart->chart()->title().isEmpty());
     }
 };
 

@@ -26,10 +26,6 @@ const QColor kBlue(0, 0, 255);
 const QColor kPurple(128, 0, 128);
 const QColor kRed(255, 0, 0);
 
-const QColor& ResidualColour(kurv::ResidualClass c) {
-    return c == kurv::ResidualClass::Near ? kBlue : c == kurv::ResidualClass::Middle ? kPurple : kRed;
-}
-
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -140,30 +136,25 @@ void TFormMain::sgDataClick() {
     lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
 
     if (!same) {
+        // The chart: the measured points coloured by their residuals, then the
+        // fitted curve across their X extent, both refilled in place.
         Chart1->ClearAll();
-
-        // The measured points, coloured by their residuals.
-        std::vector<ChartPoint> points;
-        points.reserve(pairs.rows.size());
         double xmin = 0, xmax = 0;
-        for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
-            const double y = pairs.y[i];
-            const double x = pairs.x[i];
-            const double d = std::fabs(y - recalc_.fitted[i]);
-            const QColor& colour = ResidualColour(kurv::ClassOfResidual(d, sigma));
-            if (points.empty() || x < xmin) xmin = x;
-            if (points.empty() || x > xmax) xmax = x;
-            points.push_back({x, y, Q(kurv::GeneralNumberText(x, sep_)), colour});
+        {
+            TChart::Fill points = Chart1->Refill(1, {kBlue, kPurple, kRed}, pairs.rows.size());
+            for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+                const double y = pairs.y[i];
+                const double x = pairs.x[i];
+                const double d = std::fabs(y - recalc_.fitted[i]);
+                points.Add(x, y, static_cast<std::uint8_t>(kurv::ClassOfResidual(d, sigma)));
+                if (i == 0 || x < xmin) xmin = x;
+                if (i == 0 || x > xmax) xmax = x;
+            }
         }
-        Chart1->SetPoints(1, std::move(points));
-
-        // The fitted curve across the points' X extent.
         if (pairs.sums.n > 0) {
             const std::vector<double> xs = kurv::CurveSampleXs(xmin, xmax);
-            QList<QPointF> curve;
-            curve.reserve(static_cast<qsizetype>(xs.size()));
-            for (double x : xs) curve.append(QPointF(x, kurv::Evaluate(FitCoefficients, x)));
-            Chart1->SetLine(curve);
+            TChart::Fill curve = Chart1->Refill(2, {QColor()}, xs.size());
+            for (double x : xs) curve.Add(x, kurv::Evaluate(FitCoefficients, x));
         }
     }
     if (!boxShown) recalc_.memo.Remember(table_.Revision(), kind, sep_);

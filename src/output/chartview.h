@@ -2,7 +2,7 @@
 // one graphics item of our own on top of a QChart that supplies the frame,
 // axes, grid and title. Qt's own series make one graphics item per point,
 // which does not survive 100,000 measured points; here every series is a
-// plain vector painted in one pass through the plot-area mapping.
+// set of plain arrays painted in one pass through the plot-area mapping.
 //
 // Series are numbered 1..12: 1 the measured points, 2 the fitted curve,
 // 3..12 the ten evaluation points (one point each).
@@ -18,18 +18,23 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "output/chartgeometry.h"
+#include "output/chartseries.h"
+
 class QRubberBand;
 class QValueAxis;
 
+// One point as the chart hands it out (and as callers may hand it in).
 struct ChartPoint {
     double x = 0;
     double y = 0;
-    QString label;
+    QString label;  // out: its own label, or its X in the value marks' number form
     QColor colour;  // invalid: the series' own colour
 };
 
@@ -61,15 +66,34 @@ class TChart : public QChartView {
     explicit TChart(QWidget* parent = nullptr);
     ~TChart() override;
 
-    // Series contents. Every series keeps its points ordered by ascending X
+    // Series contents. Every series shows its points ordered by ascending X
     // (equal X keep the order they came in). Out-of-range series numbers are ignored.
     void Clear(int series);
     void ClearAll();  // series 1..12 in this order
     void AddPoint(int series, double x, double y, const QString& label = {}, QColor colour = {});
-    void SetPoints(int series, std::vector<ChartPoint> points);  // replaces the series
-    void SetLine(const QList<QPointF>& points);                  // replaces series 2
+    void SetPoints(int series, const std::vector<ChartPoint>& points);  // replaces the series
+    void SetLine(const QList<QPointF>& points);                         // replaces series 2
     int Count(int series) const;
-    const std::vector<ChartPoint>& Points(int series) const;
+    std::vector<ChartPoint> Points(int series) const;  // a copy, by ascending X
+
+    // Refills a series in place from plain values, keeping its memory: the
+    // colour of a point is palette[colourClass] (an invalid colour: the
+    // series' own). The chart takes the points over when the Fill goes.
+    class Fill {
+      public:
+        void Add(double x, double y, std::uint8_t colourClass = 0) { m_data.Add(x, y, colourClass); }
+        ~Fill();
+        Fill(const Fill&) = delete;
+        Fill& operator=(const Fill&) = delete;
+
+      private:
+        friend class TChart;
+        Fill(TChart& chart, int series, ChartSeries& data) : m_chart(chart), m_series(series), m_data(data) {}
+        TChart& m_chart;
+        int m_series;
+        ChartSeries& m_data;
+    };
+    Fill Refill(int series, std::vector<QColor> palette, std::size_t expected = 0);
     // Smallest and largest X of the series' finite points; nothing when it has none.
     std::optional<std::pair<double, double>> XExtent(int series) const;
 
@@ -128,18 +152,14 @@ class TChart : public QChartView {
   private:
     class Layer;
     struct Series {
-        // Points added out of order are sorted on the next read, not on each add.
-        mutable std::vector<ChartPoint> points;
-        mutable bool unsorted = false;
+        ChartSeries data;
         bool marksVisible = false;
-        bool hasExtent = false;
-        double minX = 0, maxX = 0, minY = 0, maxY = 0;
-        mutable std::vector<QString> markCache;  // mark texts while marks are shown
+        mutable std::vector<QString> markCache;  // mark texts by position, while marks are shown
     };
     struct Range {
         double lo = 0, hi = 1;
     };
-    struct Mapping;
+    using Mapping = chart::Mapping;
     struct Hit {
         int series = 0;
         int index = -1;
@@ -149,17 +169,19 @@ class TChart : public QChartView {
     Series* Data(int series);
     const Series* Data(int series) const;
     void Changed(Series& s, bool extentChanged);
-    void RecomputeExtent(Series& s);
-    const std::vector<ChartPoint>& Sorted(const Series& s) const;
+    QString LabelOf(const ChartSeries& s, std::size_t k) const;
     void UpdateHome();
     void FlushRanges() const;
     void ApplyRanges(Range x, Range y) const;
     void UpdateAllTicks() const;
-    void UpdateTicks(QValueAxis* axis, int pixels) const;
+    void UpdateTicks(QValueAxis* axis, double pixels) const;
     void ApplyTitle();
     void SyncGeometry();
     Mapping CurrentMapping(bool flush = true) const;
     void Paint(QPainter* painter) const;
+    void PaintCurve(QPainter* painter, const Mapping& m, const ChartSeries& s, const SeriesLook& look) const;
+    void PaintRectangles(QPainter* painter, const Mapping& m, const ChartSeries& s,
+                         const SeriesLook& look) const;
     void PaintMarks(QPainter* painter, const Mapping& m) const;
     std::optional<Hit> HitTest(QPointF scenePos) const;
     void ZoomToRect(QRectF sceneRect);
@@ -168,6 +190,7 @@ class TChart : public QChartView {
     void Press(QMouseEvent* event);
 
     std::array<Series, kSeriesCount> m_series;
+    Series m_scratch;  // what a Fill of a series that does not exist writes to
     std::array<SeriesLook, kSeriesCount> m_look;
     std::function<QString(double)> m_formatter;
     QValueAxis* m_axisX = nullptr;
@@ -179,6 +202,9 @@ class TChart : public QChartView {
     // the next paint, mapping or axis query, so adding points one by one stays cheap.
     mutable bool m_rangesDirty = false;
     bool m_flushPosted = false;
+    // The ticks follow each new plot area; a plan that changes the area again
+    // is followed a few times, never forever.
+    mutable int m_tickReplans = 0;
     QStringList m_titleLines;
     bool m_titleVisible = false;
     QPointer<QMenu> m_popup;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
+#include <QScopeGuard>
 
 #include "app/controls.h"
 #include "app/dialogs.h"
@@ -78,6 +79,11 @@ void TFormMain::btnPrintClick() {
     title << PanelResult->text();
     Chart1->SetTitleLines(title);
     Chart1->SetTitleVisible(true);
+    // The title is for the page only: it goes however the preview ends.
+    const auto hideTitle = qScopeGuard([this] {
+        Chart1->SetTitleVisible(false);
+        Chart1->SetTitleLines({});
+    });
     dialogs_->PrintPreview(this, [this](QPrinter* printer) {
         QPainter painter(printer);
         const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
@@ -88,8 +94,6 @@ void TFormMain::btnPrintClick() {
                             size);
         Chart1->RenderTo(&painter, target);
     });
-    Chart1->SetTitleVisible(false);
-    Chart1->SetTitleLines({});
     sgData->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,0 +1,240 @@
+// Painting the series and their value marks, and the chart as a picture.
+#include <QBuffer>
+#include <QChart>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QValueAxis>
+#include <climits>
+#include <cmath>
+#include <unordered_map>
+
+#include "output/chartlayer.h"
+#include "output/chartview.h"
+
+namespace {
+
+const QColor kMarkBack(255, 255, 128);
+// The fitted curve: wide enough to stay visible over dense points, smooth at
+// any slope; pictures and print scale it with the rest.
+constexpr double kCurveWidth = 1.6;
+
+}  // namespace
+
+void TChart::Paint(QPainter* p) const {
+    // No axis changes from inside a paint: RenderTo and the queued call settle them before.
+    const Mapping m = CurrentMapping(false);
+    if (!m.valid) return;
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setClipRect(m.plot);
+    // Inner ticks of the left axis (Qt draws only the outer ones), at the major ticks.
+    if (m_axisY->tickType() == QValueAxis::TicksDynamic && m_axisY->tickInterval() > 0) {
+        const double step = m_axisY->tickInterval(), anchor = m_axisY->tickAnchor();
+        double v = anchor - std::floor((anchor - m.y0) / step) * step;
+        p->setPen(QPen(Qt::black, 1));
+        for (int i = 0; i < 100 && v <= m.y1; ++i, v += step) {
+            const double y = std::round(m.Map(m.x0, v).y());
+            p->drawLine(QPointF(m.plot.left(), y), QPointF(m.plot.left() + 4, y));
+        }
+    }
+    for (int index = 1; index <= kSeriesCount; ++index) {
+        const ChartSeries& s = m_series[size_t(index - 1)].data;
+        const SeriesLook& look = m_look[size_t(index - 1)];
+        if (s.Empty()) continue;
+        if (look.kind == SeriesLook::Kind::FastLine) {
+            PaintCurve(p, m, s, look);
+        } else if (look.pointer == SeriesLook::Pointer::Rectangle) {
+            PaintRectangles(p, m, s, look);
+        } else {
+            const double h = look.pointerSize;
+            const QRectF area = m.plot.adjusted(-h, -h, h, h);
+            p->setPen(look.pointerOutline ? QPen(look.colour, 1) : QPen(Qt::NoPen));
+            for (size_t i = 0; i < s.Size(); ++i) {
+                const size_t k = s.Sorted(i);
+                const QPointF q = m.Map(s.X(k), s.Y(k));
+                if (!area.contains(q)) continue;
+                const QPointF c(std::round(q.x()), std::round(q.y()));
+                const QPointF tri[3] = {c + QPointF(0, -h), c + QPointF(-h, h), c + QPointF(h, h)};
+                p->setBrush(s.Colour(k).isValid() ? s.Colour(k) : look.pointerFill);
+                p->drawPolygon(tri, 3);
+            }
+        }
+    }
+    p->restore();
+    PaintMarks(p, m);
+}
+
+void TChart::PaintCurve(QPainter* p, const Mapping& m, const ChartSeries& s, const SeriesLook& look) const {
+    // One polyline per stretch inside the plot: joined, not a row of separate
+    // segments that step and gap.
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->setPen(QPen(look.colour, kCurveWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p->setBrush(Qt::NoBrush);
+    QPolygonF run;
+    auto flush = [&] {
+        if (run.size() >= 2) p->drawPolyline(run);
+        run.clear();
+    };
+    chart::WalkVisibleSegments(
+        s.Size(), m.plot.adjusted(-2, -2, 2, 2),
+        [&](size_t i) {
+            const size_t k = s.Sorted(i);
+            return m.Map(s.X(k), s.Y(k));
+        },
+        [&](const chart::VisibleSegment& seg) {
+            if (run.isEmpty() || run.last() != seg.a) {
+                flush();
+                run << seg.a;
+            }
+            // Dense curves: skip vertices that add nothing at pixel scale.
+            if (run.size() >= 2 && std::fabs(seg.b.x() - run.last().x()) < 0.25 &&
+                std::fabs(seg.b.y() - run.last().y()) < 0.25)
+                run.last() = seg.b;
+            else
+                run << seg.b;
+        });
+    flush();
+    p->restore();
+}
+
+void TChart::PaintRectangles(QPainter* p, const Mapping& m, const ChartSeries& s,
+                             const SeriesLook& look) const {
+    // One fill per colour over all points; points that land on the same pixel
+    // in the same colour are drawn once.
+    const int h = look.pointerSize;
+    const QRect area = m.plot.toAlignedRect().adjusted(-h, -h, h, h);
+    const int gw = area.width() + 1, gh = area.height() + 1;
+    std::vector<uint8_t> seen(size_t(gw) * size_t(gh), 0);
+    struct Bucket {
+        QRgb rgb;
+        std::vector<QRect> rects;
+    };
+    std::vector<Bucket> buckets;
+    std::unordered_map<QRgb, size_t> bucketOf;
+    QRgb lastRgb = 0;
+    size_t last = SIZE_MAX;
+    const QRgb own = (look.pointerFill.isValid() ? look.pointerFill : look.colour).rgba();
+    for (size_t i = 0; i < s.Size(); ++i) {
+        const size_t k = s.Sorted(i);
+        const QPointF q = m.Map(s.X(k), s.Y(k));
+        if (!(q.x() >= area.left() && q.x() <= area.right() + 1 && q.y() >= area.top() &&
+              q.y() <= area.bottom() + 1))
+            continue;  // also drops NaN
+        const int ix = int(std::lround(q.x())), iy = int(std::lround(q.y()));
+        const QColor& colour = s.Colour(k);
+        const QRgb rgb = colour.isValid() ? colour.rgba() : own;
+        if (last == SIZE_MAX || rgb != lastRgb) {
+            auto [it, fresh] = bucketOf.try_emplace(rgb, buckets.size());
+            if (fresh) buckets.push_back(Bucket{rgb, {}});
+            last = it->second;
+            lastRgb = rgb;
+        }
+        if (last < 8) {
+            const int cx = std::clamp(ix - area.left(), 0, gw - 1);
+            const int cy = std::clamp(iy - area.top(), 0, gh - 1);
+            uint8_t& cell = seen[size_t(cy) * size_t(gw) + size_t(cx)];
+            if (cell & (1u << last)) continue;
+            cell = uint8_t(cell | (1u << last));
+        }
+        buckets[last].rects.emplace_back(ix - h, iy - h, 2 * h, 2 * h);
+    }
+    p->setPen(look.pointerOutline ? QPen(look.colour, 1) : QPen(Qt::NoPen));
+    for (const Bucket& b : buckets) {
+        p->setBrush(QColor::fromRgba(b.rgb));
+        p->drawRects(b.rects.data(), int(b.rects.size()));
+    }
+}
+
+void TChart::PaintMarks(QPainter* p, const Mapping& m) const {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    const QFontMetricsF fm(font);
+    p->save();
+    p->setFont(font);
+    for (int index = 1; index <= kSeriesCount; ++index) {
+        const Series& series = m_series[size_t(index - 1)];
+        const ChartSeries& s = series.data;
+        const SeriesLook& look = m_look[size_t(index - 1)];
+        if (!series.marksVisible || s.Empty() || look.kind != SeriesLook::Kind::Points) continue;
+        if (series.markCache.size() != s.Size()) {
+            series.markCache.clear();
+            series.markCache.reserve(s.Size());
+            for (size_t i = 0; i < s.Size(); ++i) series.markCache.push_back(MarkText(index, int(i)));
+        }
+        // Marks of points that share a pixel sit on one another: draw the first.
+        QPoint lastAt(INT_MIN, INT_MIN);
+        for (size_t i = 0; i < s.Size(); ++i) {
+            const size_t k = s.Sorted(i);
+            const QPointF q = m.Map(s.X(k), s.Y(k));
+            if (!m.plot.contains(q)) continue;
+            const QPoint at(int(std::lround(q.x())), int(std::lround(q.y())));
+            if (at == lastAt) continue;
+            lastAt = at;
+            const QString& text = series.markCache[i];
+            const double gap = look.arrowLength > 0 ? look.arrowLength : look.pointerSize + 2;
+            if (look.arrowVisible) {
+                p->setPen(QPen(look.arrowColour, 1));
+                p->drawLine(QPointF(at.x(), at.y() - look.pointerSize), QPointF(at.x(), at.y() - gap));
+            }
+            const double w = fm.horizontalAdvance(text) + 4, ht = fm.height() + 2;
+            const QRectF box(at.x() - w / 2, at.y() - gap - ht, w, ht);
+            p->setPen(look.markFrame ? QPen(Qt::black, 1) : QPen(Qt::NoPen));
+            p->setBrush(look.markTransparent ? QBrush(Qt::NoBrush) : QBrush(kMarkBack));
+            if (look.markFrame || !look.markTransparent) p->drawRect(box);
+            p->setPen(Qt::black);
+            p->drawText(box, Qt::AlignCenter, text);
+        }
+    }
+    p->restore();
+}
+
+void TChart::SyncGeometry() {
+    FlushRanges();
+    // A widget that has never been shown has not had its resize event yet.
+    const QSizeF want(size());
+    if (chart()->size() != want) {
+        chart()->resize(want);
+        setSceneRect(QRectF(QPointF(0, 0), want));
+    }
+    // A new plot area re-plans the ticks, which may ask for one more layout.
+    if (QGraphicsLayout* l = chart()->layout())
+        for (int i = 0; i < 4 && !l->isActivated(); ++i) l->activate();
+}
+
+void TChart::RenderTo(QPainter* painter, const QRectF& target) {
+    SyncGeometry();
+    const QRectF source(QPointF(0, 0), QSizeF(size()));
+    if (source.isEmpty() || target.isEmpty()) return;
+    QSizeF fitted = source.size().scaled(target.size(), Qt::KeepAspectRatio);
+    QRectF to(QPointF(0, 0), fitted);
+    to.moveCenter(target.center());
+    scene()->render(painter, to, source, Qt::IgnoreAspectRatio);
+}
+
+QByteArray TChart::ToSvg() {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator gen;
+    gen.setOutputDevice(&buffer);
+    gen.setSize(size());
+    gen.setViewBox(QRect(QPoint(0, 0), size()));
+    gen.setResolution(logicalDpiX());
+    {
+        QPainter p(&gen);
+        RenderTo(&p, QRectF(QPointF(0, 0), QSizeF(size())));
+    }
+    return buffer.data();
+}
+
+QImage TChart::ToImage() {
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    RenderTo(&p, QRectF(image.rect()));
+    return image;
+}
