@@ -15,6 +15,7 @@
 
 #include "app/formmain.h"
 #include "core/ini_file.h"
+#include "core/uitext.h"
 #include "i18n/languagedialog.h"
 #include "output/chartview.h"
 #include "support/scripteddialogs.h"
@@ -204,6 +205,22 @@ class SettingsTest : public QObject {
         QCOMPARE(Caption("PanelA1"), QString("A1 = 2.0000000"));
         QCOMPARE(W<QLabel>("LabelMaxErr")->text(), QString::fromUtf8("Макс. ошибка"));
         QCOMPARE(QString::fromStdString(form_->Table().Cell(0, 0)), QString::fromUtf8("Y (истинное)"));
+    }
+
+    // Every recorded caption shows its table text in each language, and no text
+    // of the other language stays behind.
+    void everyCaptionFollowsTheLanguage() {
+        WriteIni("[Config]\nLanguage=Rus\n");
+        Start();
+        QVERIFY(form_->Captions().size() >= 40);
+        for (const char* item : {"itmEng", "itmRus", "itmEng"}) {
+            A(item)->trigger();
+            const int language = form_->Language();
+            for (const TFormMain::Caption& c : form_->Captions()) {
+                QVERIFY(c.target);
+                QCOMPARE(TFormMain::CaptionOf(c.target), QString::fromUtf8(kurv::UiText(c.id, language)));
+            }
+        }
     }
 
     // The Y texts of the evaluation points, before and after a fit.

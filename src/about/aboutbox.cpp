@@ -208,7 +208,7 @@ void TAboutBox::FormCreate(kurv::VersionSource& versions, std::string_view build
 
 void TAboutBox::LabelEMailClick() {
     if (!shellOpen_) return;
-    shellOpen_(Q(kurv::MailLinkText(LabelEMail->text().toStdString(), kurv::UiText(0, language_))));
+    shellOpen_(Q(kurv::MailLinkText(LabelEMail->text().toStdString(), kurv::UiText(kurv::TextId::AppTitle, language_))));
 }
 
 void TAboutBox::LabelWWWClick() {

@@ -14,12 +14,15 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/datatable.h"
 #include "core/fit.h"
+#include "core/uitext.h"
 
 class QAction;
 class QKeyEvent;
@@ -58,6 +61,16 @@ class TFormMain : public QMainWindow {
     QString ApplicationTitle() const { return appTitle_; }
     QString SettingsFile() const { return SettingsFilePath; }
     char DecimalSeparator() const { return sep_; }
+
+    // Every control or action whose caption is a UiText, recorded once when the
+    // window is built; ApplyLanguage walks this record.
+    struct Caption {
+        QPointer<QObject> target;
+        kurv::TextId id;
+    };
+    const std::vector<Caption>& Captions() const { return captions_; }
+    // The caption a recorded control shows (text or title).
+    static QString CaptionOf(const QObject* target);
 
     // ---- Application shell
     void FormCreate();
@@ -137,9 +150,23 @@ class TFormMain : public QMainWindow {
     bool PhysicalKeyShortcut(QKeyEvent* ke);
     void BuildControls();
     void BuildMenus();
+    struct MenuRow;
+    struct TwinRow;
+    void FillMenu(QMenu* menu, std::initializer_list<MenuRow> rows, Qt::ShortcutContext context);
     void WireEvents();
     QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
-    QString Text(int id) const;  // UiText in the current language
+    QString Text(kurv::TextId id) const;  // UiText in the current language
+    // Transitional: for handlers not yet converted to TextId; goes once they are.
+    QString Text(int id) const { return Text(static_cast<kurv::TextId>(id)); }
+    // Records `target`'s caption and shows it in the current language.
+    template <class T>
+    T* Captioned(T* target, kurv::TextId id) {
+        captions_.push_back({target, id});
+        SetCaption(target, Text(id));
+        return target;
+    }
+    static void SetCaption(QObject* target, const QString& text);
+    void FillFunctionKinds();  // the list's three kinds, keeping the current choice
     QString Pick(const char* russian, const char* english) const;
 
     // Runs a handler from a Qt event: an error that ends the operation is shown in
@@ -159,6 +186,8 @@ class TFormMain : public QMainWindow {
     int FileFailureBox(const QString& text,
                        const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was
                                                  // pasted, then the recalculation
+
+    std::vector<Caption> captions_;
 
     // Environment
     Dialogs* dialogs_;

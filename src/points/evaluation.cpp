@@ -23,7 +23,8 @@ void TFormMain::MaskEditX1Change(QObject* sender) {
     if (kurv::IsPartialNumberText(text)) return;
     const auto value = kurv::ParseNumber(text, sep_);
     if (!value) {
-        MessageBox(this, Text(54), Text(55), MbOk, MsgIcon::None);
+        MessageBox(this, Text(kurv::TextId::CoefficientsUndetermined), Text(kurv::TextId::CannotCalculate),
+                   MbOk, MsgIcon::None);
         return;
     }
     const double x = kurv::TextToNumber(text, sep_);  // beyond the double range: an arithmetic error
