@@ -9,25 +9,14 @@
 #include <functional>
 #include <string_view>
 
+#include "app/controls.h"
+
 class QFrame;
 class QPushButton;
 
 namespace kurv {
 class VersionSource;
 }
-
-// A label that reports a left click, for the box's links and picture.
-class TClickLabel : public QLabel {
-    Q_OBJECT
-  public:
-    using QLabel::QLabel;
-
-  signals:
-    void clicked();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 class TAboutBox : public QDialog {
     Q_OBJECT

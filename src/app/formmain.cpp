@@ -78,9 +78,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     BuildMenus();
     WireEvents();
 
-    // Tests and accessibility tools find controls by their design names.
-    for (QWidget* w : findChildren<QWidget*>())
-        if (!w->objectName().isEmpty()) w->setAccessibleDescription(w->objectName());
+    DescribeByDesignNames(this);
 
     FormCreate();
     qApp->installEventFilter(this);          // shortcuts by physical key, see PhysicalKeyShortcut
@@ -492,9 +490,7 @@ QString TFormMain::Pick(const char* russian, const char* english) const {
 void TFormMain::Guarded(const std::function<void()>& f) {
     try {
         f();
-    } catch (const kurv::KurvError& e) {
-        ShowDefaultError(QString::fromUtf8(e.what()));
-    } catch (const std::exception& e) {
+    } catch (const std::exception& e) {  // KurvError among them
         ShowDefaultError(QString::fromUtf8(e.what()));
     }
 }

@@ -38,6 +38,7 @@ class TGroupBox;
 class TPanel;
 class TStringGrid;
 class Dialogs;
+struct SettingKey;
 enum class MsgIcon;
 
 // What the window takes from its surroundings, so tests can give their own.
@@ -73,7 +74,13 @@ class TFormMain : public QMainWindow {
     static QString CaptionOf(const QObject* target);
 
     // ---- Application shell
-    void FormCreate();
+    void FormCreate();  // the start-up phases, in order:
+    void LocateSettingsFile();
+    void RestoreLanguage();
+    void RestorePosition();
+    void RestoreFunctionKind();
+    void RestoreOnTop();
+    void RestoreEvaluationPoints();
     void FormResize();
     void FormClose();
     void CheckBoxOnTopClick();
@@ -148,6 +155,7 @@ class TFormMain : public QMainWindow {
     };
 
     bool PhysicalKeyShortcut(QKeyEvent* ke);
+    void SetEvaluationRowsVisible(bool shown);
     void BuildControls();
     void BuildMenus();
     struct MenuRow;
@@ -176,8 +184,8 @@ class TFormMain : public QMainWindow {
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
                    int defaultButton = 0);
 
-    QString ReadSetting(const char* section, const char* key, const QString& fallback) const;
-    void WriteSetting(const char* section, const char* key, const QString& value);
+    QString ReadSetting(const SettingKey& key, const QString& fallback) const;
+    void WriteSetting(const SettingKey& key, const QString& value);
     double Number(const std::string& text) const;  // TextToNumber, throwing
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);

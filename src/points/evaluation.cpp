@@ -43,15 +43,17 @@ void TFormMain::CheckBox1Click(QObject* sender) {
     sgData->setFocus(Qt::OtherFocusReason);
 }
 
-void TFormMain::EnableAuxPoints() {
+void TFormMain::SetEvaluationRowsVisible(bool shown) {
+    for (EvaluationRow& r : Eval) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(r.edit), static_cast<QWidget*>(r.panel), static_cast<QWidget*>(r.check),
+              static_cast<QWidget*>(r.staticX), static_cast<QWidget*>(r.staticY)})
+            w->setVisible(shown);
+        if (!shown) r.check->setChecked(false);  // a checked box raises its click
+    }
+    Panel2->setVisible(shown);
     layoutLock_ = 1;
-    GroupBoxResult->resize(GroupBoxResult->width(), 169);
-    for (auto& r : Eval) r.edit->show();
-    for (auto& r : Eval) r.panel->show();
-    for (auto& r : Eval) r.check->show();
-    for (auto& r : Eval) r.staticX->show();
-    for (auto& r : Eval) r.staticY->show();
-    Panel2->show();
+    GroupBoxResult->resize(GroupBoxResult->width(), shown ? 169 : 49);
     const int nonClient = height() - centralWidget()->height();
     resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
     update();
@@ -59,19 +61,10 @@ void TFormMain::EnableAuxPoints() {
     FormResize();
 }
 
+void TFormMain::EnableAuxPoints() {
+    SetEvaluationRowsVisible(true);
+}
+
 void TFormMain::DisableAuxPoints() {
-    for (auto& r : Eval) r.edit->hide();
-    for (auto& r : Eval) r.panel->hide();
-    for (auto& r : Eval) r.check->hide();
-    for (auto& r : Eval) r.check->setChecked(false);  // a checked box raises its click
-    for (auto& r : Eval) r.staticX->hide();
-    for (auto& r : Eval) r.staticY->hide();
-    Panel2->hide();
-    layoutLock_ = 1;
-    GroupBoxResult->resize(GroupBoxResult->width(), 49);
-    const int nonClient = height() - centralWidget()->height();
-    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
-    update();
-    layoutLock_ = 0;
-    FormResize();
+    SetEvaluationRowsVisible(false);
 }
