@@ -87,7 +87,7 @@ QString QtDialogs::SaveFileName(QWidget* owner, const QString& initial) {
 void QtDialogs::PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dlg(&printer, owner);
-    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&](QPrinter* p) { paint(p); });
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&](QPrinter* p) { paint(p); });
     dlg.exec();
     Reactivate();
 }
