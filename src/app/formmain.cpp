@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTranslator>
 
 #include "app/controls.h"
 #include "app/dialogs.h"
@@ -79,6 +80,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     WireEvents();
 
     DescribeByDesignNames(this);
+    NameForAccessibility();
 
     FormCreate();
     qApp->installEventFilter(this);          // shortcuts by physical key, see PhysicalKeyShortcut
@@ -86,6 +88,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+    if (qtTexts_) QCoreApplication::removeTranslator(qtTexts_.get());
     // The controls read the table's cells: they go before the members do, and
     // no event of their teardown reaches the handlers.
     qApp->removeEventFilter(this);
@@ -183,6 +186,22 @@ void TFormMain::BuildControls() {
     QWidget* prev = Eval[0].edit;
     for (int k = 1; k < 10; ++k) setTabOrder(prev, Eval[k].edit), prev = Eval[k].edit;
     for (int k = 0; k < 10; ++k) setTabOrder(prev, Eval[k].check), prev = Eval[k].check;
+}
+
+void TFormMain::NameForAccessibility() {
+    accessibleNames_ = {
+        {sgData, "Экспериментальные данные", "Test data"},
+        {GroupBoxKoef, "Коэффициенты", "Coefficients"},
+        {Memo1, "Справка", "Help"},
+        {Chart1, "График", "Chart"},
+        {ComboBox1, "Вид функции", "Type of function"},
+    };
+    for (int k = 1; k <= 10; ++k) {
+        const EvaluationRow& row = Eval[k - 1];
+        accessibleNames_.push_back({row.edit, "X", "X", k});
+        accessibleNames_.push_back({row.panel, "Y", "Y", k});
+        accessibleNames_.push_back({row.check, "Показать точку на графике", "Plot point", k});
+    }
 }
 
 QAction* TFormMain::MakeAction(const char* name, const QKeySequence& shortcut) {

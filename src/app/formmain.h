@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QTranslator;
 class TChart;
 class TGroupBox;
 class TPanel;
@@ -70,6 +72,17 @@ class TFormMain : public QMainWindow {
         kurv::TextId id;
     };
     const std::vector<Caption>& Captions() const { return captions_; }
+
+    // The accessible name of a control that shows no caption of its own (an edit,
+    // a value panel, a box without text), in both languages; `number` (when not 0)
+    // follows the name, as in "X 3".
+    struct AccessibleName {
+        QPointer<QWidget> target;
+        const char* rus;
+        const char* eng;
+        int number = 0;
+    };
+    const std::vector<AccessibleName>& AccessibleNames() const { return accessibleNames_; }
     // The caption a recorded control shows (text or title).
     static QString CaptionOf(const QObject* target);
 
@@ -196,6 +209,10 @@ class TFormMain : public QMainWindow {
                                                  // pasted, then the recalculation
 
     std::vector<Caption> captions_;
+    std::vector<AccessibleName> accessibleNames_;
+    std::unique_ptr<QTranslator> qtTexts_;  // Qt's own texts in Russian, installed while Russian is applied
+    void FollowQtTexts(int language);
+    void NameForAccessibility();
 
     // Environment
     Dialogs* dialogs_;

@@ -1,7 +1,11 @@
 // Putting every language-dependent text of the main window in place.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPlainTextEdit>
+#include <QTranslator>
 
 #include "app/controls.h"
 #include "app/formmain.h"
@@ -19,6 +23,13 @@ void TFormMain::ApplyLanguage(int language) {
 
     for (const Caption& c : captions_)
         if (c.target) SetCaption(c.target, Text(c.id));
+    for (const AccessibleName& a : accessibleNames_) {
+        if (!a.target) continue;
+        QString name = Pick(a.rus, a.eng);
+        if (a.number != 0) name += QLatin1Char(' ') + QString::number(a.number);
+        a.target->setAccessibleName(name);
+    }
+    FollowQtTexts(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
     table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());
@@ -36,6 +47,22 @@ void TFormMain::ApplyLanguage(int language) {
     QStringList help;
     for (TextId id = TextId::HelpFirst; id <= TextId::HelpLast; id = id + 1) help << Text(id);
     Memo1->setPlainText(help.join(QLatin1Char('\n')));
+}
+
+// Qt's own texts (message-box buttons, file dialogs, the print preview) follow
+// the interface language. Without Qt's Russian translations installed they stay English.
+void TFormMain::FollowQtTexts(int language) {
+    if (language == 0 && !qtTexts_) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            qtTexts_ = std::move(translator);
+        }
+    } else if (language != 0 && qtTexts_) {
+        QCoreApplication::removeTranslator(qtTexts_.get());
+        qtTexts_.reset();
+    }
 }
 
 void TFormMain::FillFunctionKinds() {
