@@ -102,6 +102,10 @@ class SettingsTest : public QObject {
         QCOMPARE(form_->Language(), 0);
         QCOMPARE(Setting("Config", "Language"), std::string("<none>"));
         QCOMPARE(Caption("PanelA0"), QString("a0="));
+        // The designed window: its help text shows.
+        const QString help = W<QPlainTextEdit>("Memo1")->toPlainText();
+        QCOMPARE(help.count('\n'), 10);
+        QVERIFY(help.startsWith(QString::fromUtf8("Введите в таблицу\n")));
     }
 
     void storedValues_data() {

@@ -207,3 +207,12 @@ void TAboutBox::LabelEMailClick() {
 void TAboutBox::LabelWWWClick() {
     if (shellOpen_) shellOpen_(Q(kurv::WebLinkText(LabelWWW->text().toStdString())));
 }
+
+void TAboutBox::showEvent(QShowEvent* e) {
+    if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        const QRect frame = frameGeometry();
+        move(owner->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2) +
+             (pos() - frame.topLeft()));
+    }
+    QDialog::showEvent(e);
+}

@@ -42,6 +42,10 @@ class TAboutBox : public QDialog {
     // The picture and both web labels open the main web address.
     void LabelWWWClick();
 
+  protected:
+    // Centred over the window that opened it.
+    void showEvent(QShowEvent* e) override;
+
   private:
     void BuildDesign();
 

@@ -81,6 +81,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
 
     DescribeByDesignNames(this);
     NameForAccessibility();
+    ApplyAccessibleNames();
 
     FormCreate();
     qApp->installEventFilter(this);          // shortcuts by physical key, see PhysicalKeyShortcut
@@ -141,6 +142,7 @@ void TFormMain::BuildControls() {
     }
     Memo1->installEventFilter(this);
     memoViewport_ = Memo1->viewport();
+    ShowHelpText();  // the design shows it before any language is applied
     memoViewport_->installEventFilter(this);
     Chart1 = Place(new TChart(client), "Chart1", 208, 152, 289, 208);
     Chart1->hide();
@@ -343,8 +345,9 @@ void TFormMain::BuildMenus() {
         EvaluationRow& row = Eval[k - 1];
         row.popup = new QMenu(this);
         row.popup->setObjectName(QString("PopupMenuY%1").arg(k));
-        row.itmCopy = Captioned(MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData()),
-                                TextId::CopyCoefficients);
+        row.itmCopy = CaptionedLater(MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData()),
+                                     TextId::CopyCoefficients);
+        row.itmCopy->setText(QString::fromUtf8("Копировать"));
         connect(row.itmCopy, &QAction::triggered, this, [this, k] { Guarded([&] { itmCopyYClick(k); }); });
         row.popup->addAction(row.itmCopy);
     }

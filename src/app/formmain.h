@@ -186,8 +186,16 @@ class TFormMain : public QMainWindow {
         SetCaption(target, Text(id));
         return target;
     }
+    // Records a caption that the design shows otherwise until a language is applied.
+    template <class T>
+    T* CaptionedLater(T* target, kurv::TextId id) {
+        captions_.push_back({target, id});
+        return target;
+    }
     static void SetCaption(QObject* target, const QString& text);
-    void FillFunctionKinds();  // the list's three kinds, keeping the current choice
+    void FillFunctionKinds();
+    void ShowHelpText();          // the eleven lines in the current language
+    void ApplyAccessibleNames();  // the list's three kinds, keeping the current choice
     QString Pick(const char* russian, const char* english) const;
 
     // Runs a handler from a Qt event: an error that ends the operation is shown in

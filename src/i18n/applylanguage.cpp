@@ -23,12 +23,7 @@ void TFormMain::ApplyLanguage(int language) {
 
     for (const Caption& c : captions_)
         if (c.target) SetCaption(c.target, Text(c.id));
-    for (const AccessibleName& a : accessibleNames_) {
-        if (!a.target) continue;
-        QString name = Pick(a.rus, a.eng);
-        if (a.number != 0) name += QLatin1Char(' ') + QString::number(a.number);
-        a.target->setAccessibleName(name);
-    }
+    ApplyAccessibleNames();
     FollowQtTexts(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
@@ -44,9 +39,22 @@ void TFormMain::ApplyLanguage(int language) {
 
     FillFunctionKinds();
 
+    ShowHelpText();
+}
+
+void TFormMain::ShowHelpText() {
     QStringList help;
     for (TextId id = TextId::HelpFirst; id <= TextId::HelpLast; id = id + 1) help << Text(id);
     Memo1->setPlainText(help.join(QLatin1Char('\n')));
+}
+
+void TFormMain::ApplyAccessibleNames() {
+    for (const AccessibleName& a : accessibleNames_) {
+        if (!a.target) continue;
+        QString name = Pick(a.rus, a.eng);
+        if (a.number != 0) name += QLatin1Char(' ') + QString::number(a.number);
+        a.target->setAccessibleName(name);
+    }
 }
 
 // Qt's own texts (message-box buttons, file dialogs, the print preview) follow
