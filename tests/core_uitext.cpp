@@ -17,8 +17,10 @@ TEST(UiText, EveryIdHasBothLanguages) {
     }
 }
 
+using kurv::TextId;
+
 struct Entry {
-    int id;
+    TextId id;
     const char* rus;
     const char* eng;
 };
@@ -34,17 +36,20 @@ TEST_P(UiTextEntry, IsExact) {
 INSTANTIATE_TEST_SUITE_P(
     Samples, UiTextEntry,
     testing::Values(
-        Entry{0, "Аппроксимация экспериментальных данных", "Approximation of the experimental data"},
-        Entry{18, "Язык (Language)", "Language (Язык)"},
+        Entry{TextId::AppTitle, "Аппроксимация экспериментальных данных",
+              "Approximation of the experimental data"},
+        Entry{TextId::MenuLanguage, "Язык (Language)", "Language (Язык)"},
         // Each language is offered under its own name in both languages.
-        Entry{19, "Русский", "Русский"}, Entry{20, "English", "English"},
-        Entry{25, "Недостаточно данных", "insufficient data"}, Entry{36, "Копировать", "Copy graph"},
-        Entry{47, "введенным данным.", "to the input data."},
+        Entry{TextId::ItemRussian, "Русский", "Русский"}, Entry{TextId::ItemEnglish, "English", "English"},
+        Entry{TextId::InsufficientData, "Недостаточно данных", "insufficient data"},
+        Entry{TextId::CopyChartItem, "Копировать", "Copy graph"},
+        Entry{TextId::HelpLast, "введенным данным.", "to the input data."},
         Entry{
-            56,
+            TextId::NotANumberSuffix,
             " не является правильным числом\nПримеры правильного ввода:\n   0,25\n   -15,74e4\n   +15638e-5",
             " is not a valid number\nExamples of valid input:\n   0,25\n   -15,74e4\n   +15638e-5"},
-        Entry{59, "Невозможно вставить данные из буфера обмена", "Can not insert data from the clipboard"}));
+        Entry{TextId::CannotPaste, "Невозможно вставить данные из буфера обмена",
+              "Can not insert data from the clipboard"}));
 
 TEST(UiText, OutOfRangeIdIsEmpty) {
     EXPECT_STREQ(UiText(-1, 0), "");
@@ -52,6 +57,6 @@ TEST(UiText, OutOfRangeIdIsEmpty) {
 }
 
 TEST(UiText, UnknownLanguageIsRussian) {
-    EXPECT_STREQ(UiText(7, 2), "Выход");
-    EXPECT_STREQ(UiText(7, 255), "Выход");
+    EXPECT_STREQ(UiText(TextId::ItemExit, 2), "Выход");
+    EXPECT_STREQ(UiText(TextId::ItemExit, 255), "Выход");
 }

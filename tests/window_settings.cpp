@@ -1,20 +1,28 @@
 // Start-up from the settings file, the languages, the evaluation points and
 // the window's life, with the settings file in a temporary directory.
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
+#include "app/dialogs.h"
 #include "app/formmain.h"
 #include "core/ini_file.h"
+#include "core/uitext.h"
 #include "i18n/languagedialog.h"
 #include "output/chartview.h"
 #include "support/scripteddialogs.h"
@@ -94,6 +102,10 @@ class SettingsTest : public QObject {
         QCOMPARE(form_->Language(), 0);
         QCOMPARE(Setting("Config", "Language"), std::string("<none>"));
         QCOMPARE(Caption("PanelA0"), QString("a0="));
+        // The designed window: its help text shows.
+        const QString help = W<QPlainTextEdit>("Memo1")->toPlainText();
+        QCOMPARE(help.count('\n'), 10);
+        QVERIFY(help.startsWith(QString::fromUtf8("Введите в таблицу\n")));
     }
 
     void storedValues_data() {
@@ -204,6 +216,78 @@ class SettingsTest : public QObject {
         QCOMPARE(Caption("PanelA1"), QString("A1 = 2.0000000"));
         QCOMPARE(W<QLabel>("LabelMaxErr")->text(), QString::fromUtf8("Макс. ошибка"));
         QCOMPARE(QString::fromStdString(form_->Table().Cell(0, 0)), QString::fromUtf8("Y (истинное)"));
+    }
+
+    // Every recorded caption shows its table text in each language, and no text
+    // of the other language stays behind.
+    void everyCaptionFollowsTheLanguage() {
+        WriteIni("[Config]\nLanguage=Rus\n");
+        Start();
+        QVERIFY(form_->Captions().size() >= 40);
+        for (const char* item : {"itmEng", "itmRus", "itmEng"}) {
+            A(item)->trigger();
+            const int language = form_->Language();
+            for (const TFormMain::Caption& c : form_->Captions()) {
+                QVERIFY(c.target);
+                QCOMPARE(TFormMain::CaptionOf(c.target), QString::fromUtf8(kurv::UiText(c.id, language)));
+            }
+        }
+    }
+
+    // Controls without a caption of their own carry a name a person can use, in
+    // the current language; captioned labels and buttons keep their text as name.
+    void accessibleNamesFollowTheLanguage() {
+        WriteIni("[Config]\nLanguage=Rus\n");
+        Start();
+        QCOMPARE(W<QLineEdit>("MaskEditX3")->accessibleName(), QString("X 3"));
+        QCOMPARE(W<QLabel>("PanelY10")->accessibleName(), QString("Y 10"));
+        QCOMPARE(W<QCheckBox>("CheckBox1")->accessibleName(),
+                 QString::fromUtf8("Показать точку на графике 1"));
+        A("itmEng")->trigger();
+        QCOMPARE(W<QCheckBox>("CheckBox1")->accessibleName(), QString("Plot point 1"));
+        QCOMPARE(W<QComboBox>("ComboBox1")->accessibleName(), QString("Type of function"));
+
+        QSet<QString> rowNames;
+        for (const TFormMain::AccessibleName& a : form_->AccessibleNames()) {
+            QVERIFY(!a.target->accessibleName().isEmpty());
+            rowNames.insert(a.target->accessibleName());
+        }
+        QCOMPARE(rowNames.size(), int(form_->AccessibleNames().size()));
+        for (QWidget* w : form_->findChildren<QWidget*>()) {
+            if (!w->objectName().isEmpty()) QCOMPARE(w->accessibleDescription(), w->objectName());
+            auto* label = qobject_cast<QLabel*>(w);
+            auto* button = qobject_cast<QAbstractButton*>(w);
+            if ((label && !label->text().isEmpty() && !w->objectName().startsWith("PanelY")) ||
+                (button && !button->text().isEmpty()))
+                QVERIFY2(w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+    }
+
+    // Under Russian, Qt's own buttons of a confirmation read Russian; under English, English.
+    void confirmationButtonsFollowTheLanguage() {
+        const QString qm = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm";
+        if (!QFile::exists(qm)) QSKIP("Qt's Russian translations are not installed");
+        WriteIni("[Config]\nLanguage=Rus\n[FormMain]\nOnTop=N\n");
+        QtDialogs real;
+        FormEnvironment env{&real, '.', dir_->path()};
+        form_ = std::make_unique<TFormMain>(env);
+        real.SetMainWindow(form_.get());
+        form_->show();
+        auto buttonsOfNextBox = [&] {
+            QStringList texts;
+            QTimer::singleShot(0, form_.get(), [&] {
+                QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                for (QAbstractButton* b : box->buttons()) texts << b->text().remove('&');
+                box->button(QMessageBox::No)->click();
+            });
+            A("itmClearMain")->trigger();
+            texts.sort();
+            return texts;
+        };
+        QCOMPARE(buttonsOfNextBox(), (QStringList{QString::fromUtf8("Да"), QString::fromUtf8("Нет")}));
+        A("itmEng")->trigger();
+        QCOMPARE(buttonsOfNextBox(), (QStringList{"No", "Yes"}));
     }
 
     // The Y texts of the evaluation points, before and after a fit.

@@ -8,14 +8,11 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/qtext.h"
 #include "core/about_info.h"
 #include "core/uitext.h"
 
 namespace {
-
-QString Q(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // The program's picture: a fitted curve through measured points.
 QPixmap ProgramPicture() {
@@ -62,11 +59,6 @@ void MakeLink(QLabel* label, const char* hint) {
 }
 
 }  // namespace
-
-void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
-    QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
-}
 
 QUrl TAboutBox::LinkUrl(const QString& target) {
     QUrl url(target, QUrl::TolerantMode);
@@ -175,7 +167,7 @@ void TAboutBox::BuildDesign() {
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    for (QWidget* w : findChildren<QWidget*>()) w->setAccessibleDescription(w->objectName());
+    DescribeByDesignNames(this);
 }
 
 void TAboutBox::FormCreate(kurv::VersionSource& versions, std::string_view buildDate) {
@@ -208,9 +200,19 @@ void TAboutBox::FormCreate(kurv::VersionSource& versions, std::string_view build
 
 void TAboutBox::LabelEMailClick() {
     if (!shellOpen_) return;
-    shellOpen_(Q(kurv::MailLinkText(LabelEMail->text().toStdString(), kurv::UiText(0, language_))));
+    shellOpen_(Q(kurv::MailLinkText(LabelEMail->text().toStdString(),
+                                    kurv::UiText(kurv::TextId::AppTitle, language_))));
 }
 
 void TAboutBox::LabelWWWClick() {
     if (shellOpen_) shellOpen_(Q(kurv::WebLinkText(LabelWWW->text().toStdString())));
+}
+
+void TAboutBox::showEvent(QShowEvent* e) {
+    if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        const QRect frame = frameGeometry();
+        move(owner->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2) +
+             (pos() - frame.topLeft()));
+    }
+    QDialog::showEvent(e);
 }

@@ -9,25 +9,14 @@
 #include <functional>
 #include <string_view>
 
+#include "app/controls.h"
+
 class QFrame;
 class QPushButton;
 
 namespace kurv {
 class VersionSource;
 }
-
-// A label that reports a left click, for the box's links and picture.
-class TClickLabel : public QLabel {
-    Q_OBJECT
-  public:
-    using QLabel::QLabel;
-
-  signals:
-    void clicked();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 class TAboutBox : public QDialog {
     Q_OBJECT
@@ -52,6 +41,10 @@ class TAboutBox : public QDialog {
     void LabelEMailClick();
     // The picture and both web labels open the main web address.
     void LabelWWWClick();
+
+  protected:
+    // Centred over the window that opened it.
+    void showEvent(QShowEvent* e) override;
 
   private:
     void BuildDesign();

@@ -1,21 +1,40 @@
-// Small widgets standing in for the designed control kinds: a panel that is a
-// sunken label with click events, and a group box with a double-click event.
+// Small widgets standing in for the designed control kinds: a label that reports
+// a left click, a panel that is a sunken clickable label with a double-click
+// event, and a group box with a double-click event. Also what every window
+// shares: the primary screen's size and the design names for accessibility tools.
 #pragma once
 
 #include <QGroupBox>
 #include <QLabel>
 
-class TPanel : public QLabel {
+// The primary screen's size; 1024 x 768 when there is no screen.
+QSize PrimaryScreenSize();
+
+// Tests and accessibility tools find controls by their design names: each named
+// widget under `root` (and `root` itself) gets its name as its accessible description.
+void DescribeByDesignNames(QWidget* root);
+
+class TClickLabel : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+
+  signals:
+    void clicked();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+class TPanel : public TClickLabel {
     Q_OBJECT
   public:
     explicit TPanel(QWidget* parent = nullptr);
 
   signals:
-    void clicked();
     void doubleClicked();
 
   protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 

@@ -64,7 +64,8 @@ int QtDialogs::Message(QWidget* owner, const QString& text, const QString& capti
 QString QtDialogs::RunFileDialog(QFileDialog& dlg, const QString& initial) {
     if (!initial.isEmpty()) dlg.selectFile(initial);
     QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
+        result = dlg.selectedFiles().first();
     Reactivate();
     return result;
 }
@@ -86,7 +87,7 @@ QString QtDialogs::SaveFileName(QWidget* owner, const QString& initial) {
 void QtDialogs::PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dlg(&printer, owner);
-    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&](QPrinter* p) { paint(p); });
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&](QPrinter* p) { paint(p); });
     dlg.exec();
     Reactivate();
 }

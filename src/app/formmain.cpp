@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <new>
 
 #include "app/controls.h"
@@ -25,6 +27,8 @@
 #include "output/chartview.h"
 #include "table/shortcutpriority.h"
 #include "table/stringgrid.h"
+
+using kurv::TextId;
 
 namespace {
 
@@ -76,9 +80,9 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     BuildMenus();
     WireEvents();
 
-    // Tests and accessibility tools find controls by their design names.
-    for (QWidget* w : findChildren<QWidget*>())
-        if (!w->objectName().isEmpty()) w->setAccessibleDescription(w->objectName());
+    DescribeByDesignNames(this);
+    NameForAccessibility();
+    ApplyAccessibleNames();
 
     FormCreate();
     qApp->installEventFilter(this);          // shortcuts by physical key, see PhysicalKeyShortcut
@@ -86,6 +90,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+    if (qtTexts_) QCoreApplication::removeTranslator(qtTexts_.get());
     // The controls read the table's cells: they go before the members do, and
     // no event of their teardown reaches the handlers.
     qApp->removeEventFilter(this);
@@ -103,13 +108,13 @@ void TFormMain::BuildControls() {
     setCentralWidget(client);
     client->installEventFilter(this);  // FormResize on every change of the client size
 
-    setWindowTitle(QString::fromUtf8(kurv::UiText(0, 0)));
+    setWindowTitle(Text(TextId::AppTitle));
     resize(524, 625);
     setMinimumSize(511, 474);
 
     // The data table.
     GroupBoxTable = Place(new TGroupBox(client), "GroupBoxTable", 8, 0, 193, 361);
-    StaticText1 = StaticText(GroupBoxTable, "StaticText1", Text(21), 16, 8);
+    StaticText1 = Captioned(StaticText(GroupBoxTable, "StaticText1", {}, 16, 8), TextId::TableCaption);
     sgData = Place(new TStringGrid(&table_, GroupBoxTable), "sgData", 8, 24, 177, 329);
 
     // Coefficients and error measures.
@@ -119,9 +124,9 @@ void TFormMain::BuildControls() {
         PanelA[i] = Place(new TPanel(GroupBoxKoef), kPanelNames[i], 18, 16 + 24 * i, 150, 17);
         PanelA[i]->setText(QString("a%1=").arg(i));
     }
-    LabelMaxErr = Place(new QLabel(Text(27), GroupBoxKoef), "LabelMaxErr", 8, 112);
+    LabelMaxErr = Place(Captioned(new QLabel(GroupBoxKoef), TextId::MaxErrorLabel), "LabelMaxErr", 8, 112);
     lblMaxErr = Place(new QLabel("0", GroupBoxKoef), "lblMaxErr", 128, 112, 50, -1);
-    LabelRms = Place(new QLabel(Text(28), GroupBoxKoef), "LabelRms", 8, 128);
+    LabelRms = Place(Captioned(new QLabel(GroupBoxKoef), TextId::RmsLabel), "LabelRms", 8, 128);
     LabelRms->setToolTip(QString::fromUtf8("(по ГОСТ 17624-87)"));
     LabelRms->installEventFilter(this);  // the hint is kept but not displayed
     lblSigma = Place(new QLabel("0", GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
@@ -138,27 +143,31 @@ void TFormMain::BuildControls() {
     }
     Memo1->installEventFilter(this);
     memoViewport_ = Memo1->viewport();
+    ShowHelpText();  // the design shows it before any language is applied
     memoViewport_->installEventFilter(this);
     Chart1 = Place(new TChart(client), "Chart1", 208, 152, 289, 208);
     Chart1->hide();
     Chart1->raise();
 
     // The right-hand column.
-    LabelTypeFunc = StaticText(client, "LabelTypeFunc", Text(30), 402, 38);
+    LabelTypeFunc = Captioned(StaticText(client, "LabelTypeFunc", {}, 402, 38), TextId::FunctionKindLabel);
     ComboBox1 = Place(new QComboBox(client), "ComboBox1", 400, 56, 97, -1);
     ComboBox1->setEditable(false);
-    for (int id = 31; id <= 33; ++id) ComboBox1->addItem(Text(id));
-    btnPrint = Place(new QPushButton(Text(34), client), "btnPrint", 400, 92, 97, 25);
-    btnGraphCopy = Place(new QPushButton(Text(35), client), "btnGraphCopy", 400, 120, 97, 25);
-    CheckBoxOnTop = new QCheckBox(Text(29), client);
+    FillFunctionKinds();
+    btnPrint = Place(Captioned(new QPushButton(client), TextId::PrintChart), "btnPrint", 400, 92, 97, 25);
+    btnGraphCopy =
+        Place(Captioned(new QPushButton(client), TextId::CopyChartButton), "btnGraphCopy", 400, 120, 97, 25);
+    CheckBoxOnTop = Captioned(new QCheckBox(client), TextId::OnTop);
     CheckBoxOnTop->setFont(StaticTextFont());
     Place(CheckBoxOnTop, "CheckBoxOnTop", 398, 0, 107, 17);
 
     // The result: formula and evaluation points.
-    GroupBoxResult = Place(new TGroupBox(Text(48), client), "GroupBoxResult", 8, 360, 489, 169);
+    GroupBoxResult =
+        Place(Captioned(new TGroupBox(client), TextId::ResultCaption), "GroupBoxResult", 8, 360, 489, 169);
     PanelResult = Place(new TPanel(GroupBoxResult), "PanelResult", 8, 16, 393, 25);
     PanelResult->setText("Y=");
-    btnCopy = Place(new QPushButton(Text(49), GroupBoxResult), "btnCopy", 406, 16, 75, 25);
+    btnCopy = Place(Captioned(new QPushButton(GroupBoxResult), TextId::CopyFormulaButton), "btnCopy", 406, 16,
+                    75, 25);
     Panel2 = Place(new QLabel(GroupBoxResult), "Panel2", 240, 48, 3, 113);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
@@ -182,6 +191,22 @@ void TFormMain::BuildControls() {
     for (int k = 0; k < 10; ++k) setTabOrder(prev, Eval[k].check), prev = Eval[k].check;
 }
 
+void TFormMain::NameForAccessibility() {
+    accessibleNames_ = {
+        {sgData, "Экспериментальные данные", "Test data"},
+        {GroupBoxKoef, "Коэффициенты", "Coefficients"},
+        {Memo1, "Справка", "Help"},
+        {Chart1, "График", "Chart"},
+        {ComboBox1, "Вид функции", "Type of function"},
+    };
+    for (int k = 1; k <= 10; ++k) {
+        const EvaluationRow& row = Eval[k - 1];
+        accessibleNames_.push_back({row.edit, "X", "X", k});
+        accessibleNames_.push_back({row.panel, "Y", "Y", k});
+        accessibleNames_.push_back({row.check, "Показать точку на графике", "Plot point", k});
+    }
+}
+
 QAction* TFormMain::MakeAction(const char* name, const QKeySequence& shortcut) {
     auto* a = new QAction(this);
     a->setObjectName(name);
@@ -189,113 +214,124 @@ QAction* TFormMain::MakeAction(const char* name, const QKeySequence& shortcut) {
     return a;
 }
 
-void TFormMain::BuildMenus() {
-    // One row of a menu table: design name, text id, shortcut, handler.
-    // A null name is a separator (named by `text` from kSeparatorNames).
-    struct Item {
-        const char* name;
-        int text;
-        const char* shortcut;
-        void (TFormMain::*run)();
-    };
-    auto fill = [this](QMenu* menu, std::initializer_list<Item> items, Qt::ShortcutContext context) {
-        for (const Item& it : items) {
-            if (it.run == nullptr && it.text < 0) {
-                menu->addSeparator()->setObjectName(it.name);
-                continue;
-            }
-            QAction* a = MakeAction(it.name, QKeySequence(QString::fromLatin1(it.shortcut)));
-            a->setText(Text(it.text));
-            a->setShortcutContext(context);
-            if (it.run)
-                connect(a, &QAction::triggered, this, [this, a, run = it.run] {
-                    // A checkable item has flipped itself already; its mark is the handler's to set.
-                    if (a->isCheckable()) SetCheckedByCode(a, !a->isChecked());
-                    Guarded([&] { (this->*run)(); });
-                });
-            menu->addAction(a);
-        }
-    };
+// One row of a menu: design name, text, shortcut, handler. A row without a
+// handler or text is a separator.
+struct TFormMain::MenuRow {
+    const char* name;
+    TextId text;
+    const char* shortcut;
+    void (TFormMain::*run)();
+};
 
+// A command offered both in the Edit menu and in the table's pop-up menu: one row
+// carries both design names. `key` is shown in both; `popupKey` in the pop-up only.
+struct TFormMain::TwinRow {
+    const char* mainName;
+    const char* popupName;
+    TextId text;
+    const char* key;
+    void (TFormMain::*run)();
+    const char* popupKey = "";
+};
+
+namespace {
+
+constexpr TextId kSeparator = TextId::Count;
+
+}  // namespace
+
+void TFormMain::FillMenu(QMenu* menu, std::initializer_list<MenuRow> rows, Qt::ShortcutContext context) {
+    for (const MenuRow& it : rows) {
+        if (it.run == nullptr && it.text == kSeparator) {
+            menu->addSeparator()->setObjectName(it.name);
+            continue;
+        }
+        QAction* a = Captioned(MakeAction(it.name, QKeySequence(QString::fromLatin1(it.shortcut))), it.text);
+        a->setShortcutContext(context);
+        connect(a, &QAction::triggered, this, [this, a, run = it.run] {
+            // A checkable item has flipped itself already; its mark is the handler's to set.
+            if (a->isCheckable()) SetCheckedByCode(a, !a->isChecked());
+            Guarded([&] { (this->*run)(); });
+        });
+        menu->addAction(a);
+    }
+}
+
+void TFormMain::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
-    auto submenu = [this](QMenu* parentMenu, QMenuBar* parentBar, const char* name, int text) {
-        auto* m = new QMenu(Text(text), this);
+    auto submenu = [this](const char* name, TextId text) {
+        auto* m = Captioned(new QMenu(this), text);
         m->setObjectName(name);
         m->menuAction()->setObjectName(name);
-        if (parentBar) parentBar->addMenu(m);
-        if (parentMenu) parentMenu->addMenu(m);
         return m;
     };
 
-    QMenu* file = submenu(nullptr, bar, "itmFile", 1);
-    fill(file,
-         {{"itmRead", 5, "Ctrl+L", &TFormMain::itmReadClick},
-          {"itmWrite", 6, "Ctrl+S", &TFormMain::itmWriteClick},
-          {"N8", -1, "", nullptr},
-          {"itmExit", 7, "", &TFormMain::itmExitClick}},
-         Qt::WindowShortcut);
+    QMenu* file = submenu("itmFile", TextId::MenuFile);
+    bar->addMenu(file);
+    FillMenu(file,
+             {{"itmRead", TextId::ItemRead, "Ctrl+L", &TFormMain::itmReadClick},
+              {"itmWrite", TextId::ItemWrite, "Ctrl+S", &TFormMain::itmWriteClick},
+              {"N8", kSeparator, "", nullptr},
+              {"itmExit", TextId::ItemExit, "", &TFormMain::itmExitClick}},
+             Qt::WindowShortcut);
 
-    QMenu* edit = submenu(nullptr, bar, "itmEdit", 2);
-    fill(edit,
-         {{"itmClearMain", 8, "", &TFormMain::itmClearClick},
-          {"itmTablCopyMain", 9, "Ctrl+C", &TFormMain::itmTablCopyClick},
-          {"itmTablPasteMain", 10, "Ctrl+V", &TFormMain::itmTablPasteClick},
-          {"itmAppendMain", 11, "Ctrl+B", &TFormMain::itmAppendClick},
-          {"N10", -1, "", nullptr},
-          {"itmClearColMain", 12, "", &TFormMain::itmClearColClick},
-          {"itmColCopyMain", 13, "Ctrl+Alt+C", &TFormMain::itmColCopyClick},
-          {"itmColPasteMain", 14, "Ctrl+Alt+V", &TFormMain::itmColPasteClick},
-          {"N3", -1, "", nullptr},
-          {"itmDeleteMain", 15, "Shift+Del", &TFormMain::itmDeleteClick},
-          {"N6", -1, "", nullptr},
-          {"itmSortMain", 16, "", &TFormMain::itmSortClick}},
-         Qt::WindowShortcut);
-
-    QMenu* param = submenu(nullptr, bar, "itmParam", 3);
-    QMenu* language = submenu(param, nullptr, "itmLanguage", 18);
-    fill(language, {{"itmRus", 19, "", &TFormMain::itmRusClick}, {"itmEng", 20, "", &TFormMain::itmEngClick}},
-         Qt::WindowShortcut);
-    fill(param,
-         {{"N1", -1, "", nullptr}, {"itmAuxPointsEnable", 17, "", &TFormMain::itmAuxPointsEnableClick}},
-         Qt::WindowShortcut);
-    itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
-    itmAuxPointsEnable->setCheckable(true);
-
-    QAction* about = MakeAction("itmAbout");
-    about->setText(Text(4));
-    connect(about, &QAction::triggered, this, [this] { Guarded([&] { itmAboutClick(); }); });
-    bar->addAction(about);
-
+    static const TwinRow kTableCommands[] = {
+        {"itmClearMain", "itmClear", TextId::ItemTableClear, "", &TFormMain::itmClearClick},
+        {"itmTablCopyMain", "itmTablCopy", TextId::ItemTableCopy, "Ctrl+C", &TFormMain::itmTablCopyClick},
+        {"itmTablPasteMain", "itmTablPaste", TextId::ItemTablePaste, "Ctrl+V", &TFormMain::itmTablPasteClick},
+        {"itmAppendMain", "itmAppend", TextId::ItemAppend, "Ctrl+B", &TFormMain::itmAppendClick},
+        {"N10", "N9", kSeparator, "", nullptr},
+        {"itmClearColMain", "itmClearCol", TextId::ItemColumnClear, "", &TFormMain::itmClearColClick},
+        {"itmColCopyMain", "itmColCopy", TextId::ItemColumnCopy, "Ctrl+Alt+C", &TFormMain::itmColCopyClick},
+        {"itmColPasteMain", "itmColPaste", TextId::ItemColumnPaste, "Ctrl+Alt+V",
+         &TFormMain::itmColPasteClick},
+        {"N3", "N5", kSeparator, "", nullptr},
+        {"itmDeleteMain", "itmDelete", TextId::ItemDeleteRows, "Shift+Del", &TFormMain::itmDeleteClick},
+        {"N6", "N7", kSeparator, "", nullptr},
+        {"itmSortMain", "itmSort", TextId::ItemSort, "", &TFormMain::itmSortClick, "Ctrl+S"},
+    };
+    QMenu* edit = submenu("itmEdit", TextId::MenuEdit);
+    bar->addMenu(edit);
     // Pop-up menus. Their shortcuts are shown but act only through the main menu's
     // twins (two live actions on one key would both stay silent).
     PopupMenuTabl = new QMenu(this);
     PopupMenuTabl->setObjectName("PopupMenuTabl");
-    fill(PopupMenuTabl,
-         {{"itmClear", 8, "", &TFormMain::itmClearClick},
-          {"itmTablCopy", 9, "Ctrl+C", &TFormMain::itmTablCopyClick},
-          {"itmTablPaste", 10, "Ctrl+V", &TFormMain::itmTablPasteClick},
-          {"itmAppend", 11, "Ctrl+B", &TFormMain::itmAppendClick},
-          {"N9", -1, "", nullptr},
-          {"itmClearCol", 12, "", &TFormMain::itmClearColClick},
-          {"itmColCopy", 13, "Ctrl+Alt+C", &TFormMain::itmColCopyClick},
-          {"itmColPaste", 14, "Ctrl+Alt+V", &TFormMain::itmColPasteClick},
-          {"N5", -1, "", nullptr},
-          {"itmDelete", 15, "Shift+Del", &TFormMain::itmDeleteClick},
-          {"N7", -1, "", nullptr},
-          {"itmSort", 16, "Ctrl+S", &TFormMain::itmSortClick}},
-         Qt::WidgetShortcut);
+    for (const TwinRow& r : kTableCommands) {
+        FillMenu(edit, {{r.mainName, r.text, r.key, r.run}}, Qt::WindowShortcut);
+        FillMenu(PopupMenuTabl, {{r.popupName, r.text, *r.popupKey ? r.popupKey : r.key, r.run}},
+                 Qt::WidgetShortcut);
+    }
+
+    QMenu* param = submenu("itmParam", TextId::MenuParameters);
+    bar->addMenu(param);
+    QMenu* language = submenu("itmLanguage", TextId::MenuLanguage);
+    param->addMenu(language);
+    FillMenu(language,
+             {{"itmRus", TextId::ItemRussian, "", &TFormMain::itmRusClick},
+              {"itmEng", TextId::ItemEnglish, "", &TFormMain::itmEngClick}},
+             Qt::WindowShortcut);
+    FillMenu(param,
+             {{"N1", kSeparator, "", nullptr},
+              {"itmAuxPointsEnable", TextId::ItemEvaluationPoints, "", &TFormMain::itmAuxPointsEnableClick}},
+             Qt::WindowShortcut);
+    itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
+    itmAuxPointsEnable->setCheckable(true);
+
+    QAction* about = Captioned(MakeAction("itmAbout"), TextId::MenuAbout);
+    connect(about, &QAction::triggered, this, [this] { Guarded([&] { itmAboutClick(); }); });
+    bar->addAction(about);
 
     PopupMenuGraph = new QMenu(this);
     PopupMenuGraph->setObjectName("PopupMenuGraph");
-    fill(PopupMenuGraph,
-         {{"itmLine", 51, "", &TFormMain::itmLineClick},
-          {"itmDouble", 52, "", &TFormMain::itmDoubleClick},
-          {"itmCubic", 53, "", &TFormMain::itmCubicClick},
-          {"sepN1", -1, "", nullptr},
-          {"itmGraphPrint", 34, "", &TFormMain::btnPrintClick},
-          {"itmGraphCopy", 36, "", &TFormMain::btnGraphCopyClick}},
-         Qt::WidgetShortcut);
+    FillMenu(PopupMenuGraph,
+             {{"itmLine", TextId::ItemLinear, "", &TFormMain::itmLineClick},
+              {"itmDouble", TextId::ItemQuadratic, "", &TFormMain::itmDoubleClick},
+              {"itmCubic", TextId::ItemCubic, "", &TFormMain::itmCubicClick},
+              {"sepN1", kSeparator, "", nullptr},
+              {"itmGraphPrint", TextId::PrintChart, "", &TFormMain::btnPrintClick},
+              {"itmGraphCopy", TextId::CopyChartItem, "", &TFormMain::btnGraphCopyClick}},
+             Qt::WidgetShortcut);
     itmLine = findChild<QAction*>("itmLine");
     itmDouble = findChild<QAction*>("itmDouble");
     itmCubic = findChild<QAction*>("itmCubic");
@@ -303,13 +339,15 @@ void TFormMain::BuildMenus() {
 
     PopupMenuCoef = new QMenu(this);
     PopupMenuCoef->setObjectName("PopupMenuCoef");
-    fill(PopupMenuCoef, {{"itmCoefCopy", 50, "", &TFormMain::itmCoefCopyClick}}, Qt::WidgetShortcut);
+    FillMenu(PopupMenuCoef, {{"itmCoefCopy", TextId::CopyCoefficients, "", &TFormMain::itmCoefCopyClick}},
+             Qt::WidgetShortcut);
 
     for (int k = 1; k <= 10; ++k) {
         EvaluationRow& row = Eval[k - 1];
         row.popup = new QMenu(this);
         row.popup->setObjectName(QString("PopupMenuY%1").arg(k));
-        row.itmCopy = MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData());
+        row.itmCopy = CaptionedLater(MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData()),
+                                     TextId::CopyCoefficients);
         row.itmCopy->setText(QString::fromUtf8("Копировать"));
         connect(row.itmCopy, &QAction::triggered, this, [this, k] { Guarded([&] { itmCopyYClick(k); }); });
         row.popup->addAction(row.itmCopy);
@@ -440,8 +478,32 @@ void TFormMain::Memo1KeyDown() {
 
 // ---- Helpers shared by the handlers
 
-QString TFormMain::Text(int id) const {
+QString TFormMain::Text(TextId id) const {
     return QString::fromUtf8(kurv::UiText(id, LanguageIndex));
+}
+
+void TFormMain::SetCaption(QObject* target, const QString& text) {
+    if (auto* a = qobject_cast<QAction*>(target)) {
+        a->setText(text);
+    } else if (auto* m = qobject_cast<QMenu*>(target)) {
+        m->setTitle(text);
+    } else if (auto* g = qobject_cast<QGroupBox*>(target)) {
+        g->setTitle(text);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(target)) {
+        b->setText(text);
+    } else if (auto* l = qobject_cast<QLabel*>(target)) {
+        l->setText(text);
+        l->adjustSize();  // captions keep their left edge and take their text's width
+    }
+}
+
+QString TFormMain::CaptionOf(const QObject* target) {
+    if (auto* a = qobject_cast<const QAction*>(target)) return a->text();
+    if (auto* m = qobject_cast<const QMenu*>(target)) return m->title();
+    if (auto* g = qobject_cast<const QGroupBox*>(target)) return g->title();
+    if (auto* b = qobject_cast<const QAbstractButton*>(target)) return b->text();
+    if (auto* l = qobject_cast<const QLabel*>(target)) return l->text();
+    return {};
 }
 
 QString TFormMain::Pick(const char* russian, const char* english) const {
@@ -451,12 +513,10 @@ QString TFormMain::Pick(const char* russian, const char* english) const {
 void TFormMain::Guarded(const std::function<void()>& f) {
     try {
         f();
-    } catch (const kurv::KurvError& e) {
-        ShowDefaultError(QString::fromUtf8(e.what()));
     } catch (const std::bad_alloc&) {
         ShowDefaultError(
             Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
-    } catch (const std::exception& e) {
+    } catch (const std::exception& e) {  // KurvError among them
         ShowDefaultError(QString::fromUtf8(e.what()));
     }
 }

@@ -14,13 +14,17 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/datatable.h"
 #include "core/fit.h"
 #include "core/recalc.h"
+#include "core/uitext.h"
 
 class QAction;
 class QKeyEvent;
@@ -31,11 +35,13 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QTranslator;
 class TChart;
 class TGroupBox;
 class TPanel;
 class TStringGrid;
 class Dialogs;
+struct SettingKey;
 enum class MsgIcon;
 
 // What the window takes from its surroundings, so tests can give their own.
@@ -60,8 +66,35 @@ class TFormMain : public QMainWindow {
     QString SettingsFile() const { return SettingsFilePath; }
     char DecimalSeparator() const { return sep_; }
 
+    // Every control or action whose caption is a UiText, recorded once when the
+    // window is built; ApplyLanguage walks this record.
+    struct Caption {
+        QPointer<QObject> target;
+        kurv::TextId id;
+    };
+    const std::vector<Caption>& Captions() const { return captions_; }
+
+    // The accessible name of a control that shows no caption of its own (an edit,
+    // a value panel, a box without text), in both languages; `number` (when not 0)
+    // follows the name, as in "X 3".
+    struct AccessibleName {
+        QPointer<QWidget> target;
+        const char* rus;
+        const char* eng;
+        int number = 0;
+    };
+    const std::vector<AccessibleName>& AccessibleNames() const { return accessibleNames_; }
+    // The caption a recorded control shows (text or title).
+    static QString CaptionOf(const QObject* target);
+
     // ---- Application shell
-    void FormCreate();
+    void FormCreate();  // the start-up phases, in order:
+    void LocateSettingsFile();
+    void RestoreLanguage();
+    void RestorePosition();
+    void RestoreFunctionKind();
+    void RestoreOnTop();
+    void RestoreEvaluationPoints();
     void FormResize();
     void FormClose();
     void CheckBoxOnTopClick();
@@ -136,11 +169,34 @@ class TFormMain : public QMainWindow {
     };
 
     bool PhysicalKeyShortcut(QKeyEvent* ke);
+    void SetEvaluationRowsVisible(bool shown);
     void BuildControls();
     void BuildMenus();
+    struct MenuRow;
+    struct TwinRow;
+    void FillMenu(QMenu* menu, std::initializer_list<MenuRow> rows, Qt::ShortcutContext context);
     void WireEvents();
     QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
-    QString Text(int id) const;  // UiText in the current language
+    QString Text(kurv::TextId id) const;  // UiText in the current language
+    // Transitional: for handlers not yet converted to TextId; goes once they are.
+    QString Text(int id) const { return Text(static_cast<kurv::TextId>(id)); }
+    // Records `target`'s caption and shows it in the current language.
+    template <class T>
+    T* Captioned(T* target, kurv::TextId id) {
+        captions_.push_back({target, id});
+        SetCaption(target, Text(id));
+        return target;
+    }
+    // Records a caption that the design shows otherwise until a language is applied.
+    template <class T>
+    T* CaptionedLater(T* target, kurv::TextId id) {
+        captions_.push_back({target, id});
+        return target;
+    }
+    static void SetCaption(QObject* target, const QString& text);
+    void FillFunctionKinds();
+    void ShowHelpText();          // the eleven lines in the current language
+    void ApplyAccessibleNames();  // the list's three kinds, keeping the current choice
     QString Pick(const char* russian, const char* english) const;
 
     // Runs a handler from a Qt event: an error that ends the operation is shown in
@@ -150,8 +206,8 @@ class TFormMain : public QMainWindow {
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
                    int defaultButton = 0);
 
-    QString ReadSetting(const char* section, const char* key, const QString& fallback) const;
-    void WriteSetting(const char* section, const char* key, const QString& value);
+    QString ReadSetting(const SettingKey& key, const QString& fallback) const;
+    void WriteSetting(const SettingKey& key, const QString& value);
     double Number(const std::string& text) const;  // TextToNumber, throwing
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);
@@ -160,6 +216,12 @@ class TFormMain : public QMainWindow {
     int FileFailureBox(const QString& text,
                        const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was
                                                  // pasted, then the recalculation
+
+    std::vector<Caption> captions_;
+    std::vector<AccessibleName> accessibleNames_;
+    std::unique_ptr<QTranslator> qtTexts_;  // Qt's own texts in Russian, installed while Russian is applied
+    void FollowQtTexts(int language);
+    void NameForAccessibility();
 
     // Environment
     Dialogs* dialogs_;

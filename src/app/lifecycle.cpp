@@ -3,103 +3,103 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWindow>
 #include <memory>
 
+#include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/settingkeys.h"
 #include "core/ini_file.h"
 #include "i18n/languagedialog.h"
 #include "table/stringgrid.h"
 
-namespace {
-
-QSize PrimaryScreenSize() {
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().size() : QSize(1024, 768);
+QString TFormMain::ReadSetting(const SettingKey& key, const QString& fallback) const {
+    return QString::fromStdString(kurv::ReadProfileString(SettingsFilePath.toStdString(), key.section,
+                                                          key.key, fallback.toStdString()));
 }
 
-}  // namespace
-
-QString TFormMain::ReadSetting(const char* section, const char* key, const QString& fallback) const {
-    return QString::fromStdString(
-        kurv::ReadProfileString(SettingsFilePath.toStdString(), section, key, fallback.toStdString()));
-}
-
-void TFormMain::WriteSetting(const char* section, const char* key, const QString& value) {
+void TFormMain::WriteSetting(const SettingKey& key, const QString& value) {
     // A settings file that cannot be written keeps its old content; the program goes on.
-    kurv::WriteProfileString(SettingsFilePath.toStdString(), section, key, value.toStdString());
+    kurv::WriteProfileString(SettingsFilePath.toStdString(), key.section, key.key, value.toStdString());
 }
 
 void TFormMain::FormCreate() {
-    // 1., 2.
     appTitle_ = windowTitle();
+    LocateSettingsFile();
+    RestoreLanguage();
+    RestorePosition();
+    RestoreFunctionKind();
+    RestoreOnTop();
+    FormResize();
+    RestoreEvaluationPoints();
+}
+
+void TFormMain::LocateSettingsFile() {
     QString dir = programDirectory_;
     if (!dir.isEmpty() && (dir.endsWith('/') || dir.endsWith('\\'))) dir.chop(1);
     SettingsFilePath = dir + "/Kurvilon.ini";
+}
 
-    // 3. The language; the dialog asks when none is stored.
-    const QString language = ReadSetting("Config", "Language", "");
+// The dialog asks when no language is stored.
+void TFormMain::RestoreLanguage() {
+    const QString language = ReadSetting(settings::kLanguage, "");
     if (!language.isEmpty()) {
         language == "Rus" ? itmRusClick() : itmEngClick();
-    } else {
-        try {
-            auto dialog =
-                std::make_unique<TfrmLanguage>([this] { itmRusClick(); }, [this] { itmEngClick(); });
-            dialogs_->Exec(dialog.get());
-        } catch (const std::exception&) {
-            itmRusClick();
-        }
+        return;
     }
+    try {
+        auto dialog = std::make_unique<TfrmLanguage>([this] { itmRusClick(); }, [this] { itmEngClick(); });
+        dialogs_->Exec(dialog.get());
+    } catch (const std::exception&) {
+        itmRusClick();
+    }
+}
 
-    // 4., 5. The position, centred by default, kept on the primary screen.
+// Centred by default, kept on the primary screen.
+void TFormMain::RestorePosition() {
     const QSize screen = PrimaryScreenSize();
     const int centredLeft = (screen.width() - width()) / 2;
     const int centredTop = (screen.height() - height()) / 2;
-    int left =
-        kurv::ParseDecimalInt(ReadSetting("FormMain", "Left", QString::number(centredLeft)).toStdString())
-            .value_or(centredLeft);
+    int left = kurv::ParseDecimalInt(ReadSetting(settings::kLeft, QString::number(centredLeft)).toStdString())
+                   .value_or(centredLeft);
     if (left > screen.width() - width())
         left = screen.width() - width();
     else if (left < 0)
         left = 0;
-    int top = kurv::ParseDecimalInt(ReadSetting("FormMain", "Top", QString::number(centredTop)).toStdString())
+    int top = kurv::ParseDecimalInt(ReadSetting(settings::kTop, QString::number(centredTop)).toStdString())
                   .value_or(centredTop);
     if (top > screen.height() - height())
         top = screen.height() - height() - 25;
     else if (top < 0)
         top = 0;
     move(left, top);
+}
 
-    // 6. The function kind, without a recalculation.
-    const QString function = ReadSetting("FormMain", "Function", "3");
+// Without a recalculation: the table is still empty.
+void TFormMain::RestoreFunctionKind() {
+    const QString function = ReadSetting(settings::kFunction, "3");
     const QChar first = function.isEmpty() ? QChar() : function.at(0);
-    {
-        QSignalBlocker block(ComboBox1);
-        ComboBox1->setCurrentIndex(first == '1' ? 0 : first == '2' ? 1 : 2);
-    }
+    QSignalBlocker block(ComboBox1);
+    ComboBox1->setCurrentIndex(first == '1' ? 0 : first == '2' ? 1 : 2);
+}
 
-    // 7. Always on top, written back at every start.
-    CheckBoxOnTop->setChecked(ReadSetting("FormMain", "OnTop", "Y").startsWith('Y'));
+// Written back at every start.
+void TFormMain::RestoreOnTop() {
+    CheckBoxOnTop->setChecked(ReadSetting(settings::kOnTop, "Y").startsWith('Y'));
     CheckBoxOnTopClick();
+}
 
-    // 8., 9.
-    FormResize();
-    if (ReadSetting("Config", "Points", "Y").startsWith('Y')) {
-        SetCheckedByCode(itmAuxPointsEnable, true);
-        EnableAuxPoints();
-    } else {
-        SetCheckedByCode(itmAuxPointsEnable, false);
-        DisableAuxPoints();
-    }
+void TFormMain::RestoreEvaluationPoints() {
+    const bool shown = ReadSetting(settings::kPoints, "Y").startsWith('Y');
+    SetCheckedByCode(itmAuxPointsEnable, shown);
+    shown ? EnableAuxPoints() : DisableAuxPoints();
 }
 
 void TFormMain::FormClose() {
-    WriteSetting("FormMain", "Left", QString::number(x()));
-    WriteSetting("FormMain", "Top", QString::number(y()));
-    WriteSetting("FormMain", "Function", QString::number(ComboBox1->currentIndex() + 1));
+    WriteSetting(settings::kLeft, QString::number(x()));
+    WriteSetting(settings::kTop, QString::number(y()));
+    WriteSetting(settings::kFunction, QString::number(ComboBox1->currentIndex() + 1));
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {
@@ -115,7 +115,7 @@ void TFormMain::CheckBoxOnTopClick() {
         windowHandle()->setFlag(Qt::WindowStaysOnTopHint, on);
     else
         setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    WriteSetting("FormMain", "OnTop", on ? "Y" : "N");
+    WriteSetting(settings::kOnTop, on ? "Y" : "N");
 }
 
 void TFormMain::GroupBoxTableDblClick() {
@@ -131,10 +131,10 @@ void TFormMain::itmAuxPointsEnableClick() {
     if (itmAuxPointsEnable->isChecked()) {
         SetCheckedByCode(itmAuxPointsEnable, false);
         DisableAuxPoints();
-        WriteSetting("Config", "Points", "No");
+        WriteSetting(settings::kPoints, "No");
     } else {
         SetCheckedByCode(itmAuxPointsEnable, true);
         EnableAuxPoints();
-        WriteSetting("Config", "Points", "Yes");
+        WriteSetting(settings::kPoints, "Yes");
     }
 }

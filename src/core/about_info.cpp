@@ -96,7 +96,7 @@ AboutTexts ComposeAboutTexts(VersionSource& source, std::string_view buildDate, 
     const bool eng = English(language);
     if (source.InfoSize() == 0) return t;  // no version information: the design stays
 
-    t.productName = UiText(0, eng ? 1 : 0);
+    t.productName = UiText(TextId::AppTitle, eng ? 1 : 0);
     t.labelFax = eng ? "Phone/Fax:" : "тел./факс.:";
     t.labelMulti = eng ? "(multi-line)" : "(многоканальный)";
     t.labelSite = eng ? "Site:" : "Сайт:";

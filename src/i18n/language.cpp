@@ -1,14 +1,15 @@
 // The two language commands.
 #include "app/formmain.h"
+#include "app/settingkeys.h"
 
 void TFormMain::itmRusClick() {
     LanguageIndex = 0;
     ApplyLanguage(0);
-    WriteSetting("Config", "Language", "Rus");
+    WriteSetting(settings::kLanguage, "Rus");
 }
 
 void TFormMain::itmEngClick() {
     LanguageIndex = 1;
     ApplyLanguage(1);
-    WriteSetting("Config", "Language", "Eng");
+    WriteSetting(settings::kLanguage, "Eng");
 }

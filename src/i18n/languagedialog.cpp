@@ -2,18 +2,9 @@
 
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QRadioButton>
-#include <QScreen>
 
-namespace {
-
-QSize PrimaryScreenSize() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(0, 0);
-}
-
-}  // namespace
+#include "app/controls.h"
 
 TfrmLanguage::TfrmLanguage(Command russian, Command english, QWidget* parent)
     : QDialog(parent,
@@ -43,7 +34,7 @@ TfrmLanguage::TfrmLanguage(Command russian, Command english, QWidget* parent)
     connect(RadioButton1, &QRadioButton::clicked, this, &TfrmLanguage::RadioButton1Click);
     connect(RadioButton2, &QRadioButton::clicked, this, &TfrmLanguage::RadioButton2Click);
 
-    for (QWidget* w : findChildren<QWidget*>()) w->setAccessibleDescription(w->objectName());
+    DescribeByDesignNames(this);
 
     const QSize screen = PrimaryScreenSize();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);

@@ -23,7 +23,8 @@ void TFormMain::MaskEditX1Change(QObject* sender) {
     if (kurv::IsPartialNumberText(text)) return;
     const auto value = kurv::ParseNumber(text, sep_);
     if (!value) {
-        MessageBox(this, Text(54), Text(55), MbOk, MsgIcon::None);
+        MessageBox(this, Text(kurv::TextId::CoefficientsUndetermined), Text(kurv::TextId::CannotCalculate),
+                   MbOk, MsgIcon::None);
         return;
     }
     const double x = kurv::TextToNumber(text, sep_);  // beyond the double range: an arithmetic error
@@ -42,15 +43,17 @@ void TFormMain::CheckBox1Click(QObject* sender) {
     sgData->setFocus(Qt::OtherFocusReason);
 }
 
-void TFormMain::EnableAuxPoints() {
+void TFormMain::SetEvaluationRowsVisible(bool shown) {
+    for (EvaluationRow& r : Eval) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(r.edit), static_cast<QWidget*>(r.panel), static_cast<QWidget*>(r.check),
+              static_cast<QWidget*>(r.staticX), static_cast<QWidget*>(r.staticY)})
+            w->setVisible(shown);
+        if (!shown) r.check->setChecked(false);  // a checked box raises its click
+    }
+    Panel2->setVisible(shown);
     layoutLock_ = 1;
-    GroupBoxResult->resize(GroupBoxResult->width(), 169);
-    for (auto& r : Eval) r.edit->show();
-    for (auto& r : Eval) r.panel->show();
-    for (auto& r : Eval) r.check->show();
-    for (auto& r : Eval) r.staticX->show();
-    for (auto& r : Eval) r.staticY->show();
-    Panel2->show();
+    GroupBoxResult->resize(GroupBoxResult->width(), shown ? 169 : 49);
     const int nonClient = height() - centralWidget()->height();
     resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
     update();
@@ -58,19 +61,10 @@ void TFormMain::EnableAuxPoints() {
     FormResize();
 }
 
+void TFormMain::EnableAuxPoints() {
+    SetEvaluationRowsVisible(true);
+}
+
 void TFormMain::DisableAuxPoints() {
-    for (auto& r : Eval) r.edit->hide();
-    for (auto& r : Eval) r.panel->hide();
-    for (auto& r : Eval) r.check->hide();
-    for (auto& r : Eval) r.check->setChecked(false);  // a checked box raises its click
-    for (auto& r : Eval) r.staticX->hide();
-    for (auto& r : Eval) r.staticY->hide();
-    Panel2->hide();
-    layoutLock_ = 1;
-    GroupBoxResult->resize(GroupBoxResult->width(), 49);
-    const int nonClient = height() - centralWidget()->height();
-    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
-    update();
-    layoutLock_ = 0;
-    FormResize();
+    SetEvaluationRowsVisible(false);
 }

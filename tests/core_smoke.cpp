@@ -1,5 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "core/datatable.h"
-
-TEST(DataTable, StartsWithHundredRows) { EXPECT_EQ(kurv::DataTable().RowCount(), 100); }
