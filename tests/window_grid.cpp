@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "core/datatable.h"
-#include "table/shortcutpriority.h"
+#include "table/keys.h"
 #include "table/stringgrid.h"
 #include "table/tablemodel.h"
 
@@ -404,9 +404,8 @@ class GridTest : public QObject {
         // Alt+letter types nothing into the cell.
         QCOMPARE(w->table.Cell(0, 1), std::string("!"));
         QCOMPARE(w->Only("char"), QStringList({"char 6", "char 33"}));
-        QCOMPARE(TStringGrid::VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5")),
-                 101);
-        QCOMPARE(TStringGrid::VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier)), 116);
+        QCOMPARE(VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5")), 101);
+        QCOMPARE(VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier)), 116);
     }
 
     void windowShortcutsWinOverTheEditor() {

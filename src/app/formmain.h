@@ -134,7 +134,6 @@ class TFormMain : public QMainWindow {
         QAction* itmCopy = nullptr;
     };
 
-    bool PhysicalKeyShortcut(QKeyEvent* ke);
     void BuildControls();
     void BuildMenus();
     void WireEvents();

@@ -88,11 +88,6 @@ class TStringGrid : public QTableView {
     // The one cell editor, always shown over the current cell.
     QLineEdit* InplaceEditor() const;
 
-    // The key code of a key event as a Windows virtual-key code. Letters
-    // come from the physical key when the layout gives a non-Latin one, so
-    // Alt+F with a Cyrillic layout is still 70.
-    static int VirtualKeyOf(const QKeyEvent& event);
-
   signals:
     void clicked();
     void doubleClicked();
