@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
+#include <limits>
 
 #include "table/keys.h"
 #include "table/stringgrid.h"
@@ -25,6 +26,9 @@ bool IsPassingFocus(Qt::FocusReason reason) {
 TInplaceEdit::TInplaceEdit(TStringGrid* grid, QWidget* parent) : QLineEdit(parent), grid_(grid) {
     setObjectName(QStringLiteral("InplaceEdit"));
     setFrame(false);
+    // Long cells are shown cut (see the grid): the default cap of 32767 would
+    // cut a cell silently at the first keystroke.
+    setMaxLength(std::numeric_limits<int>::max());
     // A right click must open the grid's menu, never the edit's own one:
     // the event goes on to the grid.
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -38,6 +42,9 @@ bool TInplaceEdit::event(QEvent* e) {
                 key->accept();
                 return true;
             }
+            const bool typing = (!key->text().isEmpty() && key->text().front().isPrint()) ||
+                                key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+            if (typing && isReadOnly()) grid_->ReplaceCutCell();
             const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
                                   !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
             if (plainTab) return QLineEdit::event(e);  // focus moves on

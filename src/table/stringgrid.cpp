@@ -21,6 +21,14 @@ namespace {
 
 constexpr int kDefaultRowHeight = 16;
 constexpr std::array<int, DataTable::kColumns> kDesignedWidths = {73, 81, 64};
+// A line edit lays out its whole text on every change and paint (a second
+// or more for megabytes), so a longer cell is shown in the editor cut and
+// read-only; typing over it while it is wholly selected replaces it.
+constexpr std::size_t kEditableBytes = 100'000;
+
+QString EditorTextOf(const std::string& cell) {
+    return cell.size() > kEditableBytes ? TableModel::ShownText(cell) : QString::fromStdString(cell);
+}
 
 }  // namespace
 
@@ -229,10 +237,22 @@ void TStringGrid::FollowCurrent() {
 }
 
 void TStringGrid::LoadEditor() {
-    const QString text =
-        IsDataCell(editCol_, editRow_) ? QString::fromStdString(table_->Cell(editCol_, editRow_)) : QString();
-    editor_->setText(text);
+    const std::string* cell = IsDataCell(editCol_, editRow_) ? &table_->Cell(editCol_, editRow_) : nullptr;
+    editorCut_ = cell && cell->size() > kEditableBytes;
+    editor_->setReadOnly(editorCut_);
+    editor_->setText(cell ? EditorTextOf(*cell) : QString());
     editor_->selectAll();
+}
+
+bool TStringGrid::EditorShowsCell() const {
+    return editor_->text() == EditorTextOf(table_->Cell(editCol_, editRow_));
+}
+
+bool TStringGrid::ReplaceCutCell() {
+    if (!editorCut_ || editor_->selectedText() != editor_->text()) return false;
+    editorCut_ = false;
+    editor_->setReadOnly(false);
+    return true;
 }
 
 void TStringGrid::PlaceEditor() {
@@ -260,7 +280,7 @@ void TStringGrid::ClampToTable() {
         editCol_ = col_;
         editRow_ = row_;
         LoadEditor();
-    } else if (editor_->text() != QString::fromStdString(table_->Cell(editCol_, editRow_))) {
+    } else if (!EditorShowsCell()) {
         LoadEditor();
     }
     ApplyCurrent(false);
@@ -273,14 +293,17 @@ void TStringGrid::OnDataChanged(const QModelIndex& topLeft, const QModelIndex& b
         editCol_ > bottomRight.column())
         return;
     if (!IsDataCell(editCol_, editRow_)) return;
-    // A cell set from outside while the editor shows it: show the new text.
-    if (editor_->text() != QString::fromStdString(table_->Cell(editCol_, editRow_))) LoadEditor();
+    // A cell set from outside while the editor shows it, or a paste into the
+    // editor that made it too long to edit: show the new text.
+    if (!EditorShowsCell()) LoadEditor();
 }
 
 void TStringGrid::OnEditorTextEdited(const QString& text) {
     const int col = editCol_;
     const int row = editRow_;
     if (!IsDataCell(col, row)) return;
+    // A paste that makes the cell too long to edit comes back through
+    // OnDataChanged, which shows it cut.
     model_->SetCell(col, row, text.toStdString());
     emit setEditText(col, row, text);
 }
