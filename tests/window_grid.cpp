@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "core/datatable.h"
-#include "table/shortcutpriority.h"
+#include "table/keys.h"
 #include "table/stringgrid.h"
 #include "table/tablemodel.h"
 
@@ -404,9 +404,8 @@ class GridTest : public QObject {
         // Alt+letter types nothing into the cell.
         QCOMPARE(w->table.Cell(0, 1), std::string("!"));
         QCOMPARE(w->Only("char"), QStringList({"char 6", "char 33"}));
-        QCOMPARE(TStringGrid::VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5")),
-                 101);
-        QCOMPARE(TStringGrid::VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier)), 116);
+        QCOMPARE(VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier, "5")), 101);
+        QCOMPARE(VirtualKeyOf(QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier)), 116);
     }
 
     void windowShortcutsWinOverTheEditor() {
@@ -482,6 +481,53 @@ class GridTest : public QObject {
         QVERIFY(!g->grab().isNull());
         QTest::keyClick(w->Editor(), Qt::Key_PageUp);
         QVERIFY(g->Row() < 100000);
+    }
+
+    // Megabyte cells: shown cut, kept whole, and the grid still answers. A line
+    // edit holding megabytes takes seconds per paint, so the editor shows such
+    // a cell cut and read-only until it is typed over.
+    void hugeCells() {
+        TStringGrid* g = w->grid;
+        std::string huge;
+        for (int i = 0; i < 2'500'000; ++i) huge += "ж";
+        huge += "x";
+        g->SetCell(1, 2, huge);
+        const QModelIndex index = g->Model()->index(1, 1);
+        const QString shown = index.data(Qt::DisplayRole).toString();
+        QVERIFY(shown.size() > 100 && shown.size() < 1000);
+        QVERIFY(shown.endsWith(QChar(0x2026)));
+        QCOMPARE(shown.chopped(1), QString(shown.size() - 1, QChar(0x0436)));  // no half character
+        QCOMPARE(index.data(Qt::EditRole).toString().size(), qsizetype(2'500'001));
+        QVERIFY(!g->grab().isNull());
+
+        g->SetCurrentCell(1, 2);
+        QCOMPARE(w->Editor()->text(), shown);
+        QVERIFY(w->Editor()->isReadOnly());
+        QVERIFY(!g->grab().isNull());
+        QTest::keyClick(w->Editor(), Qt::Key_Down);
+        QTest::keyClick(w->Editor(), Qt::Key_Up);
+        g->verticalScrollBar()->setValue(1);
+        QVERIFY(!g->grab().isNull());
+        QCOMPARE(g->Cell(1, 2), huge);
+        // Typing over the whole cell replaces it, as with any cell.
+        QTest::keyClick(w->Editor(), Qt::Key_5);
+        QCOMPARE(g->Cell(1, 2), std::string("5"));
+        QVERIFY(!w->Editor()->isReadOnly());
+
+        // Longer than a line edit's default limit, short enough to edit whole.
+        const std::string longCell(40'000, '1');
+        g->SetCell(1, 3, longCell);
+        g->SetCurrentCell(1, 3);
+        w->Editor()->end(false);
+        QTest::keyClicks(w->Editor(), "2");
+        QCOMPARE(g->Cell(1, 3), longCell + "2");
+
+        // A paste into the editor keeps the whole text; the editor then shows it cut.
+        QApplication::clipboard()->setText(QString::fromStdString(huge));
+        QTest::keyClick(w->Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(g->Cell(1, 3), longCell + "2" + huge);
+        QTRY_VERIFY(w->Editor()->isReadOnly());
+        QVERIFY(!g->grab().isNull());
     }
 };
 

@@ -25,7 +25,7 @@
 #include "core/numbers.h"
 #include "core/uitext.h"
 #include "output/chartview.h"
-#include "table/shortcutpriority.h"
+#include "table/keys.h"
 #include "table/stringgrid.h"
 
 using kurv::TextId;
@@ -85,7 +85,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     ApplyAccessibleNames();
 
     FormCreate();
-    qApp->installEventFilter(this);          // shortcuts by physical key, see PhysicalKeyShortcut
+    qApp->installEventFilter(this);          // shortcuts by physical key, see TriggerShortcutByPhysicalKey
     sgData->setFocus(Qt::OtherFocusReason);  // the table is the first control to type into
 }
 
@@ -422,30 +422,11 @@ void TFormMain::WireEvents() {
     }
 }
 
-// With a non-Latin keyboard layout active (Russian in "us,ru"), Qt matches no
-// shortcut for Ctrl+C and the key press goes on to the focused control. The
-// window's shortcuts follow the physical key, as the grid's keyboard commands do.
-// A key press that a shortcut took never arrives here, so nothing runs twice.
-bool TFormMain::PhysicalKeyShortcut(QKeyEvent* ke) {
-    const Qt::KeyboardModifiers mods =
-        ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-    if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) return false;
-    const int vk = TStringGrid::VirtualKeyOf(*ke);
-    if (vk < 'A' || vk > 'Z') return false;
-    const QKeySequence sequence(QKeyCombination(mods, Qt::Key(vk)));
-    for (QAction* a : findChildren<QAction*>()) {
-        if (a->shortcutContext() == Qt::WindowShortcut && a->isEnabled() && a->shortcut() == sequence) {
-            a->trigger();
-            return true;
-        }
-    }
-    return false;
-}
-
 bool TFormMain::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (w && w->window() == this && PhysicalKeyShortcut(static_cast<QKeyEvent*>(e))) return true;
+        if (w && w->window() == this && TriggerShortcutByPhysicalKey(this, static_cast<QKeyEvent*>(e)))
+            return true;
     }
     if (watched == centralWidget() && e->type() == QEvent::Resize) {
         Guarded([&] { FormResize(); });

@@ -168,7 +168,6 @@ class TFormMain : public QMainWindow {
         QAction* itmCopy = nullptr;
     };
 
-    bool PhysicalKeyShortcut(QKeyEvent* ke);
     void SetEvaluationRowsVisible(bool shown);
     void BuildControls();
     void BuildMenus();

@@ -1,12 +1,9 @@
 #include "table/stringgrid.h"
 
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -14,7 +11,8 @@
 #include <algorithm>
 #include <array>
 
-#include "table/shortcutpriority.h"
+#include "table/inplaceedit.h"
+#include "table/keys.h"
 #include "table/tablemodel.h"
 
 using kurv::DataTable;
@@ -23,170 +21,16 @@ namespace {
 
 constexpr int kDefaultRowHeight = 16;
 constexpr std::array<int, DataTable::kColumns> kDesignedWidths = {73, 81, 64};
+// A line edit lays out its whole text on every change and paint (a second
+// or more for megabytes), so a longer cell is shown in the editor cut and
+// read-only; typing over it while it is wholly selected replaces it.
+constexpr std::size_t kEditableBytes = 100'000;
 
-// Windows virtual-key codes used below.
-enum Vk : int {
-    kVkBack = 8,
-    kVkTab = 9,
-    kVkClear = 12,
-    kVkReturn = 13,
-    kVkShift = 16,
-    kVkControl = 17,
-    kVkMenu = 18,
-    kVkPause = 19,
-    kVkCapital = 20,
-    kVkEscape = 27,
-    kVkSpace = 32,
-    kVkPrior = 33,
-    kVkNext = 34,
-    kVkEnd = 35,
-    kVkHome = 36,
-    kVkLeft = 37,
-    kVkUp = 38,
-    kVkRight = 39,
-    kVkDown = 40,
-    kVkSnapshot = 44,
-    kVkInsert = 45,
-    kVkDelete = 46,
-    kVkLWin = 91,
-    kVkApps = 93,
-    kVkNumpad0 = 96,
-    kVkMultiply = 106,
-    kVkAdd = 107,
-    kVkSubtract = 109,
-    kVkDecimal = 110,
-    kVkDivide = 111,
-    kVkF1 = 112,
-    kVkNumLock = 144,
-    kVkScroll = 145,
-    kVkOem1 = 186,
-    kVkOemPlus = 187,
-    kVkOemComma = 188,
-    kVkOemMinus = 189,
-    kVkOemPeriod = 190,
-    kVkOem2 = 191,
-    kVkOem3 = 192,
-    kVkOem4 = 219,
-    kVkOem5 = 220,
-    kVkOem6 = 221,
-    kVkOem7 = 222,
-};
-
-// The main block of a PC keyboard by X11/xkb keycode (evdev code + 8), as
-// its keys are labelled on a US keyboard. A Cyrillic layout's letters sit on
-// the same keys, so this gives the Latin letter of the physical key.
-int VirtualKeyOfKeycode(quint32 code) {
-    static constexpr char kRowQ[] = "QWERTYUIOP";
-    static constexpr char kRowA[] = "ASDFGHJKL";
-    static constexpr char kRowZ[] = "ZXCVBNM";
-    if (code >= 10 && code <= 18) return '1' + static_cast<int>(code - 10);
-    if (code == 19) return '0';
-    if (code >= 24 && code <= 33) return kRowQ[code - 24];
-    if (code >= 38 && code <= 46) return kRowA[code - 38];
-    if (code >= 52 && code <= 58) return kRowZ[code - 52];
-    switch (code) {
-        case 20:
-            return kVkOemMinus;
-        case 21:
-            return kVkOemPlus;
-        case 34:
-            return kVkOem4;
-        case 35:
-            return kVkOem6;
-        case 47:
-            return kVkOem1;
-        case 48:
-            return kVkOem7;
-        case 49:
-            return kVkOem3;
-        case 51:
-            return kVkOem5;
-        case 59:
-            return kVkOemComma;
-        case 60:
-            return kVkOemPeriod;
-        case 61:
-            return kVkOem2;
-        default:
-            return 0;
-    }
-}
-
-// What a key event's native codes are on this platform.
-enum class NativeCodes { Xkb, Windows, Other };
-
-NativeCodes PlatformNativeCodes() {
-    static const NativeCodes codes = [] {
-        const QString p = QGuiApplication::platformName();
-        if (p == QLatin1String("windows")) return NativeCodes::Windows;
-        if (p == QLatin1String("cocoa") || p == QLatin1String("ios")) return NativeCodes::Other;
-        return NativeCodes::Xkb;  // xcb, wayland, offscreen
-    }();
-    return codes;
+QString EditorTextOf(const std::string& cell) {
+    return cell.size() > kEditableBytes ? TableModel::ShownText(cell) : QString::fromStdString(cell);
 }
 
 }  // namespace
-
-// The cell editor. It only routes its events to the grid; what they do is
-// the grid's business.
-class TInplaceEdit : public QLineEdit {
-  public:
-    TInplaceEdit(TStringGrid* grid, QWidget* parent) : QLineEdit(parent), grid_(grid) {
-        setObjectName(QStringLiteral("InplaceEdit"));
-        setFrame(false);
-        // A right click must open the grid's menu, never the edit's own one:
-        // the event goes on to the grid.
-        setContextMenuPolicy(Qt::NoContextMenu);
-    }
-
-  protected:
-    bool event(QEvent* e) override {
-        switch (e->type()) {
-            case QEvent::KeyPress: {
-                auto* key = static_cast<QKeyEvent*>(e);
-                if (grid_->EditorKey(key)) {
-                    key->accept();
-                    return true;
-                }
-                const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-                                      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-                if (plainTab) return QLineEdit::event(e);  // focus moves on
-                QLineEdit::event(e);
-                // Keys the edit ignores stop here: the item view below would
-                // otherwise move the current index or search by the text.
-                key->accept();
-                return true;
-            }
-            case QEvent::MouseButtonDblClick: {
-                const bool left = static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton;
-                const bool r = QLineEdit::event(e);
-                if (left) grid_->EditorDoubleClick();
-                return r;
-            }
-            case QEvent::FocusIn: {
-                const bool r = QLineEdit::event(e);
-                grid_->EditorFocusIn(static_cast<QFocusEvent*>(e)->reason());
-                return r;
-            }
-            case QEvent::FocusOut: {
-                const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-                // Deactivation of the window or a pop-up: the focus will come
-                // back to this same control.
-                parked_ = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
-                          reason == Qt::MenuBarFocusReason;
-                return QLineEdit::event(e);
-            }
-            default:
-                return QLineEdit::event(e);
-        }
-    }
-
-  public:
-    bool parked_ = false;
-
-  private:
-    TStringGrid* grid_;
-};
 
 TStringGrid::TStringGrid(DataTable* table, QWidget* parent)
     : QTableView(parent), table_(table), model_(new TableModel(table, this)) {
@@ -393,10 +237,22 @@ void TStringGrid::FollowCurrent() {
 }
 
 void TStringGrid::LoadEditor() {
-    const QString text =
-        IsDataCell(editCol_, editRow_) ? QString::fromStdString(table_->Cell(editCol_, editRow_)) : QString();
-    editor_->setText(text);
+    const std::string* cell = IsDataCell(editCol_, editRow_) ? &table_->Cell(editCol_, editRow_) : nullptr;
+    editorCut_ = cell && cell->size() > kEditableBytes;
+    editor_->setReadOnly(editorCut_);
+    editor_->setText(cell ? EditorTextOf(*cell) : QString());
     editor_->selectAll();
+}
+
+bool TStringGrid::EditorShowsCell() const {
+    return editor_->text() == EditorTextOf(table_->Cell(editCol_, editRow_));
+}
+
+bool TStringGrid::ReplaceCutCell() {
+    if (!editorCut_ || editor_->selectedText() != editor_->text()) return false;
+    editorCut_ = false;
+    editor_->setReadOnly(false);
+    return true;
 }
 
 void TStringGrid::PlaceEditor() {
@@ -424,7 +280,7 @@ void TStringGrid::ClampToTable() {
         editCol_ = col_;
         editRow_ = row_;
         LoadEditor();
-    } else if (editor_->text() != QString::fromStdString(table_->Cell(editCol_, editRow_))) {
+    } else if (!EditorShowsCell()) {
         LoadEditor();
     }
     ApplyCurrent(false);
@@ -437,14 +293,17 @@ void TStringGrid::OnDataChanged(const QModelIndex& topLeft, const QModelIndex& b
         editCol_ > bottomRight.column())
         return;
     if (!IsDataCell(editCol_, editRow_)) return;
-    // A cell set from outside while the editor shows it: show the new text.
-    if (editor_->text() != QString::fromStdString(table_->Cell(editCol_, editRow_))) LoadEditor();
+    // A cell set from outside while the editor shows it, or a paste into the
+    // editor that made it too long to edit: show the new text.
+    if (!EditorShowsCell()) LoadEditor();
 }
 
 void TStringGrid::OnEditorTextEdited(const QString& text) {
     const int col = editCol_;
     const int row = editRow_;
     if (!IsDataCell(col, row)) return;
+    // A paste that makes the cell too long to edit comes back through
+    // OnDataChanged, which shows it cut.
     model_->SetCell(col, row, text.toStdString());
     emit setEditText(col, row, text);
 }
@@ -592,244 +451,4 @@ void TStringGrid::updateGeometries() {
 void TStringGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     PlaceEditor();
-}
-
-// ---- the editor's events ----
-
-void TStringGrid::EditorFocusIn(Qt::FocusReason reason) {
-    const bool comingBack =
-        editor_->parked_ && (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
-                             reason == Qt::MenuBarFocusReason);
-    editor_->parked_ = false;
-    if (!comingBack) emit focusEntered();
-}
-
-void TStringGrid::EditorDoubleClick() {
-    emit doubleClicked();
-}
-
-bool TStringGrid::EditorKey(QKeyEvent* event) {
-    const QPointer<TStringGrid> self(this);
-    const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & Qt::AltModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const int vk = VirtualKeyOf(*event);
-
-    emit keyDown(vk, mods);
-    if (!self) return true;
-
-    // The characters of the key, as a grid reports them. Alt without Ctrl
-    // types nothing (Ctrl+Alt is AltGr on some keyboards).
-    const bool altOnly = alt && !ctrl;
-    QString chars;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        chars = QChar(ctrl ? 10 : 13);
-    } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        // Tab leaves the table; it is not typed.
-    } else if (!altOnly) {
-        if (ctrl && !alt && vk >= 'A' && vk <= 'Z')
-            chars = QChar(vk - 'A' + 1);
-        else
-            chars = event->text();
-    }
-    for (const QChar ch : chars) {
-        emit keyPress(ch);
-        if (!self) return true;
-    }
-    if (altOnly) return true;
-
-    const int last = table_->RowCount() - 1;
-    const int page = std::max(1, viewport()->height() / std::max(1, DefaultRowHeight()));
-    const int len = static_cast<int>(editor_->text().size());
-    const bool wholeOrNone = !editor_->hasSelectedText() || editor_->selectedText().size() == len;
-    const bool atStart = editor_->cursorPosition() == 0 && wholeOrNone;
-    const bool atEnd = editor_->cursorPosition() == len && wholeOrNone;
-    QScrollBar* bar = verticalScrollBar();
-
-    switch (key) {
-        case Qt::Key_Up:
-            if (ctrl)
-                bar->setValue(bar->value() - 1);
-            else
-                MoveTo(col_, row_ - 1, shift);
-            return true;
-        case Qt::Key_Down:
-            if (ctrl)
-                bar->setValue(bar->value() + 1);
-            else
-                MoveTo(col_, row_ + 1, shift);
-            return true;
-        case Qt::Key_PageUp:
-            if (ctrl) {
-                MoveTo(col_, rowAt(0) + 1, shift);
-            } else {
-                bar->setValue(bar->value() - page);
-                MoveTo(col_, row_ - page, shift);
-            }
-            return true;
-        case Qt::Key_PageDown:
-            if (ctrl) {
-                // The last row wholly in view.
-                const int y = viewport()->height() - DefaultRowHeight();
-                const int r = rowAt(std::max(0, y));
-                MoveTo(col_, r < 0 ? last : r + 1, shift);
-            } else {
-                bar->setValue(bar->value() + page);
-                MoveTo(col_, row_ + page, shift);
-            }
-            return true;
-        case Qt::Key_Left:
-            if (!ctrl && !atStart) return false;
-            MoveTo(ctrl ? 0 : col_ - 1, row_, shift);
-            return true;
-        case Qt::Key_Right:
-            if (!ctrl && !atEnd) return false;
-            MoveTo(ctrl ? DataTable::kColumns - 1 : col_ + 1, row_, shift);
-            return true;
-        case Qt::Key_Home:
-            if (ctrl)
-                MoveTo(0, 1, shift);
-            else if (atStart)
-                MoveTo(0, row_, shift);
-            else
-                return false;
-            return true;
-        case Qt::Key_End:
-            if (ctrl)
-                MoveTo(DataTable::kColumns - 1, last, shift);
-            else if (atEnd)
-                MoveTo(DataTable::kColumns - 1, row_, shift);
-            else
-                return false;
-            return true;
-        default:
-            return false;
-    }
-}
-
-int TStringGrid::VirtualKeyOf(const QKeyEvent& event) {
-    const int key = event.key();
-    const bool keypad = event.modifiers() & Qt::KeypadModifier;
-    switch (key) {
-        case Qt::Key_Backspace:
-            return kVkBack;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return kVkTab;
-        case Qt::Key_Clear:
-            return kVkClear;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return kVkReturn;
-        case Qt::Key_Shift:
-            return kVkShift;
-        case Qt::Key_Control:
-            return kVkControl;
-        case Qt::Key_Alt:
-        case Qt::Key_AltGr:
-            return kVkMenu;
-        case Qt::Key_Pause:
-            return kVkPause;
-        case Qt::Key_CapsLock:
-            return kVkCapital;
-        case Qt::Key_Escape:
-            return kVkEscape;
-        case Qt::Key_Space:
-            return kVkSpace;
-        case Qt::Key_PageUp:
-            return kVkPrior;
-        case Qt::Key_PageDown:
-            return kVkNext;
-        case Qt::Key_End:
-            return kVkEnd;
-        case Qt::Key_Home:
-            return kVkHome;
-        case Qt::Key_Left:
-            return kVkLeft;
-        case Qt::Key_Up:
-            return kVkUp;
-        case Qt::Key_Right:
-            return kVkRight;
-        case Qt::Key_Down:
-            return kVkDown;
-        case Qt::Key_Print:
-            return kVkSnapshot;
-        case Qt::Key_Insert:
-            return kVkInsert;
-        case Qt::Key_Delete:
-            return kVkDelete;
-        case Qt::Key_Meta:
-            return kVkLWin;
-        case Qt::Key_Menu:
-            return kVkApps;
-        case Qt::Key_NumLock:
-            return kVkNumLock;
-        case Qt::Key_ScrollLock:
-            return kVkScroll;
-        default:
-            break;
-    }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return kVkF1 + (key - Qt::Key_F1);
-    if (keypad) {
-        if (key >= Qt::Key_0 && key <= Qt::Key_9) return kVkNumpad0 + (key - Qt::Key_0);
-        switch (key) {
-            case Qt::Key_Asterisk:
-                return kVkMultiply;
-            case Qt::Key_Plus:
-                return kVkAdd;
-            case Qt::Key_Minus:
-                return kVkSubtract;
-            case Qt::Key_Period:
-            case Qt::Key_Comma:
-                return kVkDecimal;
-            case Qt::Key_Slash:
-                return kVkDivide;
-            default:
-                break;
-        }
-    }
-    // A Latin letter is its own code, whatever key carries it.
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
-    // Anything else on the main block (non-Latin letters, shifted digits,
-    // punctuation): the physical key decides, as with a Windows layout.
-    switch (PlatformNativeCodes()) {
-        case NativeCodes::Xkb:
-            if (const int vk = VirtualKeyOfKeycode(event.nativeScanCode())) return vk;
-            break;
-        case NativeCodes::Windows:
-            if (event.nativeVirtualKey() != 0) return static_cast<int>(event.nativeVirtualKey());
-            break;
-        case NativeCodes::Other:
-            break;
-    }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
-    switch (key) {
-        case Qt::Key_Semicolon:
-            return kVkOem1;
-        case Qt::Key_Equal:
-        case Qt::Key_Plus:
-            return kVkOemPlus;
-        case Qt::Key_Comma:
-            return kVkOemComma;
-        case Qt::Key_Minus:
-            return kVkOemMinus;
-        case Qt::Key_Period:
-            return kVkOemPeriod;
-        case Qt::Key_Slash:
-            return kVkOem2;
-        case Qt::Key_QuoteLeft:
-            return kVkOem3;
-        case Qt::Key_BracketLeft:
-            return kVkOem4;
-        case Qt::Key_Backslash:
-            return kVkOem5;
-        case Qt::Key_BracketRight:
-            return kVkOem6;
-        case Qt::Key_Apostrophe:
-            return kVkOem7;
-        default:
-            return 0;
-    }
 }

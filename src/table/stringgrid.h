@@ -51,7 +51,8 @@ class TStringGrid : public QTableView {
     void SetCell(int col, int row, std::string text);
 
     // The current cell. A move ends the editing of the cell left (setEditText
-    // once more with its final text) and then raises clicked(); moving to the
+    // once more with the editor's final text: for a cell too long to edit,
+    // the cut text it shows) and then raises clicked(); moving to the
     // cell that is already current does nothing. Cells outside the data rows
     // are ignored.
     int Col() const { return col_; }
@@ -87,11 +88,6 @@ class TStringGrid : public QTableView {
 
     // The one cell editor, always shown over the current cell.
     QLineEdit* InplaceEditor() const;
-
-    // The key code of a key event as a Windows virtual-key code. Letters
-    // come from the physical key when the layout gives a non-Latin one, so
-    // Alt+F with a Cyrillic layout is still 70.
-    static int VirtualKeyOf(const QKeyEvent& event);
 
   signals:
     void clicked();
@@ -130,6 +126,11 @@ class TStringGrid : public QTableView {
     // cell, then the new text loaded and selected.
     void FollowCurrent();
     void LoadEditor();
+    // Whether the editor holds what it would load for its cell now.
+    bool EditorShowsCell() const;
+    // A key that types over a cut cell wholly selected: the editor becomes
+    // editable (the key then replaces the cell). False when it stays as it is.
+    bool ReplaceCutCell();
     void PlaceEditor();
     void ClampToTable();
     void OnDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
@@ -157,6 +158,7 @@ class TStringGrid : public QTableView {
     int blockEndRow_ = 1;
     int editCol_ = 0;  // the cell the editor holds
     int editRow_ = 1;
+    bool editorCut_ = false;  // the editor shows a long cell cut, read-only
     bool dragging_ = false;
     QPoint dragPos_;
     bool restoringColumns_ = false;

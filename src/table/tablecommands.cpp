@@ -6,13 +6,8 @@
 #include "core/fit.h"
 #include "core/numbers.h"
 #include "core/table_ops.h"
+#include "table/keys.h"
 #include "table/stringgrid.h"
-
-namespace {
-
-constexpr int kVirtualKeyF = 70;
-
-}  // namespace
 
 void TFormMain::sgDataSetEditText(int, int row, const QString& value) {
     const std::string text = value.toStdString();
@@ -34,7 +29,7 @@ void TFormMain::sgDataKeyPress(QChar key) {
 }
 
 void TFormMain::sgDataKeyDown(int key, Qt::KeyboardModifiers shift) {
-    if (key != kVirtualKeyF || !(shift & (Qt::ControlModifier | Qt::AltModifier))) return;
+    if (key != kVkF || !(shift & (Qt::ControlModifier | Qt::AltModifier))) return;
 
     // The fill command: the selected rows' Y from the curve fitted to the others.
     const TGridRect block = sgData->Selection();

@@ -4,6 +4,22 @@
 
 using kurv::DataTable;
 
+namespace {
+
+// A cell shows at most this many bytes of its text: laying out megabytes to
+// draw a few dozen characters would freeze every repaint.
+constexpr std::size_t kShownBytes = 400;
+
+}  // namespace
+
+QString TableModel::ShownText(const std::string& text) {
+    if (text.size() <= kShownBytes) return QString::fromStdString(text);
+    std::size_t end = kShownBytes;
+    // Back to the first byte of a UTF-8 sequence, so no character is split.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(end)) + QChar(0x2026);
+}
+
 TableModel::TableModel(DataTable* table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
 
 int TableModel::rowCount(const QModelIndex& parent) const {
@@ -24,12 +40,13 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     // the table and its notification never reads past the end.
     const int row = index.row() + 1;
     if (!HasCell(index.column(), row)) return {};
-    return QString::fromStdString(table_->Cell(index.column(), row));
+    const std::string& text = table_->Cell(index.column(), row);
+    return role == Qt::DisplayRole ? ShownText(text) : QString::fromStdString(text);
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !HasCell(section, 0)) return {};
-    return QString::fromStdString(table_->Cell(section, 0));
+    return ShownText(table_->Cell(section, 0));
 }
 
 Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {

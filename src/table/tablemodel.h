@@ -44,6 +44,10 @@ class TableModel : public QAbstractTableModel {
     void EndBulkChange();
     bool InBulkChange() const { return bulkDepth_ > 0; }
 
+    // What a cell shows: its text, or for a long one its first few hundred
+    // characters and "…" (the cell keeps the whole text, the edit role gives it).
+    static QString ShownText(const std::string& text);
+
   private:
     kurv::DataTable* table_;
     int bulkDepth_ = 0;
