@@ -24,6 +24,7 @@
 #include "output/chartview.h"
 #include "table/shortcutpriority.h"
 #include "table/stringgrid.h"
+#include "table/undo.h"
 
 namespace {
 
@@ -250,6 +251,7 @@ void TFormMain::BuildMenus() {
           {"N6", -1, "", nullptr},
           {"itmSortMain", 16, "", &TFormMain::itmSortClick}},
          Qt::WindowShortcut);
+    BuildUndoItems(edit);
 
     QMenu* param = submenu(nullptr, bar, "itmParam", 3);
     QMenu* language = submenu(param, nullptr, "itmLanguage", 18);
@@ -478,4 +480,5 @@ void TFormMain::SetCheckedByCode(QAction* a, bool on) {
 
 void TFormMain::TableChanged() {
     sgData->TableReset();
+    undo_->Commit();
 }

@@ -54,6 +54,7 @@ void TFormMain::ApplyLanguage(int language) {
     itmCubic->setText(text(53));
     item("itmGraphPrint")->setText(text(34));
     item("itmGraphCopy")->setText(text(36));
+    RetextUndoItems(language);
 
     // 4., 5.
     StaticText1->setText(text(21));
