@@ -27,6 +27,7 @@
 #include "output/chartview.h"
 #include "table/keys.h"
 #include "table/stringgrid.h"
+#include "table/undo.h"
 
 using kurv::TextId;
 
@@ -302,6 +303,7 @@ void TFormMain::BuildMenus() {
         FillMenu(PopupMenuTabl, {{r.popupName, r.text, *r.popupKey ? r.popupKey : r.key, r.run}},
                  Qt::WidgetShortcut);
     }
+    BuildUndoItems(edit);
 
     QMenu* param = submenu("itmParam", TextId::MenuParameters);
     bar->addMenu(param);
@@ -523,4 +525,5 @@ void TFormMain::SetCheckedByCode(QAction* a, bool on) {
 
 void TFormMain::TableChanged() {
     sgData->TableReset();
+    undo_->Commit();
 }

@@ -40,6 +40,7 @@ class TChart;
 class TGroupBox;
 class TPanel;
 class TStringGrid;
+class TableUndo;
 class Dialogs;
 struct SettingKey;
 enum class MsgIcon;
@@ -123,6 +124,10 @@ class TFormMain : public QMainWindow {
     void itmTablPasteClick();
     void itmColPasteClick();
     void itmAppendClick();
+
+    // ---- Undo and redo of the table's changes
+    void itmUndoClick();
+    void itmRedoClick();
 
     // ---- Data files
     void itmReadClick();
@@ -211,6 +216,8 @@ class TFormMain : public QMainWindow {
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);
     void TableChanged();  // after a core operation rewrote the table
+    void BuildUndoItems(QMenu* edit);
+    void RetextUndoItems(int language);
     void PasteDone(int result);
     int FileFailureBox(const QString& text,
                        const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was
@@ -229,6 +236,7 @@ class TFormMain : public QMainWindow {
 
     // State owned by the window
     kurv::DataTable table_;
+    std::unique_ptr<TableUndo> undo_;
     kurv::Coefficients FitCoefficients;
     std::array<std::string, 4> CoefficientTexts;
     kurv::RecalcState recalc_;

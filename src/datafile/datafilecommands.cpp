@@ -5,6 +5,7 @@
 #include "app/formmain.h"
 #include "core/datafile_format.h"
 #include "table/stringgrid.h"
+#include "table/undo.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ void TFormMain::itmReadClick() {
         if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry)
             return;
     }
+    const auto step = undo_->Begin();
     if (kurv::ReadDataFile(table_, bytes) == kurv::DataFileRead::InvalidData) {
         MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption,
                    MbOk, MsgIcon::Warning);

@@ -25,6 +25,7 @@ void TFormMain::ApplyLanguage(int language) {
         if (c.target) SetCaption(c.target, Text(c.id));
     ApplyAccessibleNames();
     FollowQtTexts(language);
+    RetextUndoItems(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
     table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());

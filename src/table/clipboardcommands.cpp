@@ -6,6 +6,7 @@
 #include "app/formmain.h"
 #include "core/clipboard_text.h"
 #include "table/stringgrid.h"
+#include "table/undo.h"
 
 namespace {
 
@@ -32,13 +33,16 @@ void TFormMain::PasteDone(int result) {
 }
 
 void TFormMain::itmTablPasteClick() {
+    const auto step = undo_->Begin();
     PasteDone(static_cast<int>(kurv::PasteTable(table_, ClipboardText())));
 }
 
 void TFormMain::itmAppendClick() {
+    const auto step = undo_->Begin();
     PasteDone(static_cast<int>(kurv::AppendTable(table_, ClipboardText())));
 }
 
 void TFormMain::itmColPasteClick() {
+    const auto step = undo_->Begin();
     PasteDone(static_cast<int>(kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText())));
 }

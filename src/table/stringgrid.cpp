@@ -130,6 +130,22 @@ TGridRect TStringGrid::Selection() const {
     return r;
 }
 
+void TStringGrid::RestoreCurrent(int col, int row, const TGridRect& block) {
+    const int last = std::max(1, table_->RowCount() - 1);
+    auto fitCol = [](int c) { return std::clamp(c, 0, DataTable::kColumns - 1); };
+    auto fitRow = [last](int r) { return std::clamp(r, 1, last); };
+    col_ = blockEndCol_ = fitCol(col);
+    row_ = blockEndRow_ = fitRow(row);
+    // The anchor is the corner of the block opposite the current cell.
+    anchorCol_ = fitCol(col_ == block.left ? block.right : block.left);
+    anchorRow_ = fitRow(row_ == block.top ? block.bottom : block.top);
+    editCol_ = col_;
+    editRow_ = row_;
+    LoadEditor();
+    ApplyCurrent(true);
+    PlaceEditor();
+}
+
 void TStringGrid::BeginBulkChange() {
     model_->BeginBulkChange();
 }

@@ -63,6 +63,9 @@ class TStringGrid : public QTableView {
 
     // The selected block; it always contains the current cell.
     TGridRect Selection() const;
+    // Puts back a current cell and block kept earlier (undo), clamped to the
+    // table, without any signal; the editor goes along.
+    void RestoreCurrent(int col, int row, const TGridRect& block);
 
     // For core operations run directly on the DataTable: the view refreshes
     // once at the end, keeping the current cell and the block where they

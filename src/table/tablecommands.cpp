@@ -8,6 +8,7 @@
 #include "core/table_ops.h"
 #include "table/keys.h"
 #include "table/stringgrid.h"
+#include "table/undo.h"
 
 void TFormMain::sgDataSetEditText(int, int row, const QString& value) {
     const std::string text = value.toStdString();
@@ -32,6 +33,7 @@ void TFormMain::sgDataKeyDown(int key, Qt::KeyboardModifiers shift) {
     if (key != kVkF || !(shift & (Qt::ControlModifier | Qt::AltModifier))) return;
 
     // The fill command: the selected rows' Y from the curve fitted to the others.
+    const auto step = undo_->Begin();
     const TGridRect block = sgData->Selection();
     for (int r = block.top; r <= block.bottom; ++r) table_.SetCell(0, r, "");
     sgData->CellsChanged(0, block.top, block.bottom);
@@ -51,7 +53,8 @@ void TFormMain::sgDataKeyDown(int key, Qt::KeyboardModifiers shift) {
     sgDataClick();
 }
 
-void TFormMain::sgDataColumnMoved(int, int) {
+void TFormMain::sgDataColumnMoved(int fromIndex, int toIndex) {
+    undo_->ColumnMoved(fromIndex, toIndex);
     table_.SetCell(0, 0, Text(22).toStdString());
     table_.SetCell(1, 0, Text(23).toStdString());
     sgData->HeaderChanged();
@@ -62,6 +65,7 @@ void TFormMain::itmClearClick() {
     if (MessageBox(this, Pick("Очистить данные в таблице?", "Clear data in the table?"), appTitle_,
                    MbYes | MbNo, MsgIcon::None) != MbYes)
         return;
+    const auto step = undo_->Begin();
     kurv::ClearTable(table_);
     TableChanged();
     sgDataClick();
@@ -71,18 +75,21 @@ void TFormMain::itmClearColClick() {
     if (MessageBox(this, Pick("Очистить колонку?", "Clear data in the column?"), appTitle_, MbYes | MbNo,
                    MsgIcon::None) != MbYes)
         return;
+    const auto step = undo_->Begin();
     kurv::ClearColumn(table_, sgData->Selection().left);
     TableChanged();
     sgDataClick();
 }
 
 void TFormMain::itmDeleteClick() {
+    const auto step = undo_->Begin();
     const TGridRect block = sgData->Selection();
     kurv::DeleteRows(table_, block.top, block.bottom);
     TableChanged();
 }
 
 void TFormMain::itmSortClick() {
+    const auto step = undo_->Begin();
     kurv::SortRows(table_, sgData->Col(), sep_);
     TableChanged();
 }

@@ -1,0 +1,88 @@
+// Undo and redo of the table's changes. A step keeps only the rows a change
+// touched, and only on the side that is not in the table now: undoing swaps
+// the rows of the table with the step's, so the step then holds what redo
+// needs. Every data change of the table must be recorded for the steps to fit
+// the table; the header row (row 0) belongs to the language and is not kept.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+#include "core/datatable.h"
+
+namespace kurv {
+
+// The current cell and the selected block, in the grid's coordinates.
+struct TableCursor {
+    int col = 0;
+    int row = 1;
+    int left = 0;
+    int top = 1;
+    int right = 0;
+    int bottom = 1;
+    bool operator==(const TableCursor&) const = default;
+};
+
+// A change found by comparing two tables: the data rows first .. first +
+// before.size() - 1 of the older table became the rows first .. first +
+// afterRows - 1 of the newer one; the rows above and below are equal.
+struct TableChange {
+    int first = 1;
+    std::vector<DataTable::Row> before;
+    int afterRows = 0;
+    bool Empty() const { return before.empty() && afterRows == 0; }
+};
+
+// Compares the data rows of `before` and `after`; the changed rows are moved
+// out of `before`, which is left in an unspecified state.
+TableChange DiffTables(DataTable&& before, const DataTable& after);
+
+// The heap bytes a row holds besides its own size.
+std::size_t RowBytes(const DataTable::Row& row);
+
+class TableHistory {
+  public:
+    static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
+
+    explicit TableHistory(std::size_t budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+
+    // A change just made to the table; the redo steps go. The oldest steps go
+    // while the history holds more than its budget.
+    void Record(TableChange change, const TableCursor& before, const TableCursor& after);
+
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    std::size_t UndoDepth() const { return undo_.size(); }
+    std::size_t RedoDepth() const { return redo_.size(); }
+    std::size_t Bytes() const { return bytes_; }
+    std::size_t Budget() const { return budget_; }
+
+    // Takes the table back one step (or forward one) and gives the cursor of
+    // the state reached. False when there is nothing to do, or when the table
+    // no longer fits the step (the history is then emptied).
+    bool Undo(DataTable& table, TableCursor& cursor);
+    bool Redo(DataTable& table, TableCursor& cursor);
+    void Clear();
+
+  private:
+    struct Step {
+        int first = 1;
+        std::vector<DataTable::Row> rows;  // the region on the side not shown
+        int shownRows = 0;                 // the region's length in the table now
+        TableCursor before;
+        TableCursor after;
+        std::size_t bytes = 0;
+    };
+
+    static std::size_t StepBytes(const Step& s);
+    static bool Swap(Step& s, DataTable& table);
+    void Trim();
+
+    std::size_t budget_;
+    std::size_t bytes_ = 0;
+    std::deque<Step> undo_;  // newest at the back
+    std::deque<Step> redo_;  // next redo at the back
+};
+
+}  // namespace kurv

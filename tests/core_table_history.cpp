@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "core/table_history.h"
+#include "core/table_ops.h"
+#include "core_tables.h"
+
+using kurv::DataTable;
+using kurv::TableCursor;
+using kurv::TableHistory;
+
+namespace {
+
+// Runs `change` on `t` and records it the way the window does.
+void Change(TableHistory& h, DataTable& t, const std::function<void(DataTable&)>& change,
+            const TableCursor& before = {}, const TableCursor& after = {}) {
+    DataTable old = t;
+    change(t);
+    h.Record(kurv::DiffTables(std::move(old), t), before, after);
+}
+
+const Rows kData = {{"1", "2", "f1"}, {"3", "4", "f2"}, {"5", "6", ""}, {"7", "8", "f4"}};
+
+struct Case {
+    const char* name;
+    std::function<void(DataTable&)> change;
+};
+
+const Case kCases[] = {
+    {"one cell", [](DataTable& t) { t.SetCell(1, 2, "40"); }},
+    {"append a row", [](DataTable& t) { t.SetRowCount(t.RowCount() + 1); }},
+    {"clear", [](DataTable& t) { kurv::ClearTable(t); }},
+    {"delete middle rows", [](DataTable& t) { kurv::DeleteRows(t, 2, 3); }},
+    {"delete to the end", [](DataTable& t) { kurv::DeleteRows(t, 3, t.RowCount() - 1); }},
+    {"sort descending keys", [](DataTable& t) { kurv::SortRows(t, 2, '.'); }},
+    {"grow with data",
+     [](DataTable& t) {
+         t.SetRowCount(20);
+         t.SetCell(0, 19, "z");
+     }},
+    {"shrink", [](DataTable& t) { t.SetRowCount(2); }},
+};
+
+}  // namespace
+
+TEST(TableHistory, EachChangeUndoesAndRedoesExactly) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        TableHistory h;
+        DataTable t = Make(kData, 3);
+        const DataTable before = t;
+        const TableCursor cb{1, 2, 0, 2, 1, 3}, ca{0, 1, 0, 1, 0, 1};
+        Change(h, t, c.change, cb, ca);
+        const DataTable after = t;
+        TableCursor cur;
+        ASSERT_TRUE(h.Undo(t, cur));
+        EXPECT_EQ(t.Rows(), before.Rows());
+        EXPECT_EQ(cur, cb);
+        EXPECT_FALSE(h.CanUndo());
+        ASSERT_TRUE(h.Redo(t, cur));
+        EXPECT_EQ(t.Rows(), after.Rows());
+        EXPECT_EQ(cur, ca);
+        EXPECT_FALSE(h.CanRedo());
+    }
+}
+
+TEST(TableHistory, StepsUndoNewestFirstAndANewChangeDropsRedo) {
+    TableHistory h;
+    DataTable t = Make(kData, 2);
+    std::vector<DataTable> states{t};
+    for (const Case& c : kCases) {
+        Change(h, t, c.change);
+        states.push_back(t);
+    }
+    TableCursor cur;
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+        ASSERT_TRUE(h.Undo(t, cur));
+        EXPECT_EQ(t.Rows(), states[i - 1].Rows()) << i;
+    }
+    EXPECT_FALSE(h.Undo(t, cur));
+    ASSERT_TRUE(h.Redo(t, cur));
+    ASSERT_TRUE(h.Redo(t, cur));
+    EXPECT_EQ(t.Rows(), states[2].Rows());
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "new"); });
+    EXPECT_FALSE(h.CanRedo());
+    EXPECT_EQ(h.UndoDepth(), 3u);
+}
+
+TEST(TableHistory, NoChangeNoStep) {
+    TableHistory h;
+    DataTable t = Make(kData, 2);
+    Change(h, t, [](DataTable&) {});
+    EXPECT_FALSE(h.CanUndo());
+}
+
+// One typed cell in a large table keeps a row, not the table.
+TEST(TableHistory, SmallChangeKeepsOnlyItsRows) {
+    TableHistory h;
+    DataTable t(100000);
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 500, "1"); });
+    Change(h, t, [](DataTable& d) { kurv::DeleteRows(d, 10, 12); });
+    EXPECT_LT(h.Bytes(), 2000u);
+}
+
+TEST(TableHistory, BudgetDropsOldestStepsFirst) {
+    const std::string big(1000, 'x');  // on the heap
+    auto bigTable = [&] {
+        DataTable d(200);
+        for (int r = 1; r < d.RowCount(); ++r) d.SetCell(0, r, big);
+        return d;
+    };
+    DataTable t = bigTable();
+    TableHistory probe;
+    Change(probe, t, [](DataTable& d) { d.SetCell(0, 1, ""); });
+    const std::size_t step = probe.Bytes();
+    EXPECT_GT(step, big.size());
+
+    TableHistory h(step * 100 + step / 2);
+    t = bigTable();
+    for (int i = 1; i <= 150; ++i) Change(h, t, [&](DataTable& d) { d.SetCell(0, i, ""); });
+    EXPECT_EQ(h.UndoDepth(), 100u);
+    EXPECT_LE(h.Bytes(), h.Budget());
+    TableCursor cur;
+    while (h.Undo(t, cur)) {
+    }
+    // Rows 1..50 keep what the dropped steps wrote; the rest is back as it was.
+    EXPECT_EQ(t.Cell(0, 50), "");
+    EXPECT_EQ(t.Cell(0, 51), big);
+    EXPECT_EQ(t.Cell(0, 150), big);
+}
+
+// A step larger than the whole budget is not kept, and nor are the steps
+// before it, which would no longer fit the table.
+TEST(TableHistory, OversizedStepEmptiesUndo) {
+    DataTable t(7);
+    for (int r = 1; r < t.RowCount(); ++r) t.SetCell(0, r, std::string(2000, 'y'));
+    TableHistory h(4096);
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "a"); });
+    ASSERT_TRUE(h.CanUndo());
+    Change(h, t, [](DataTable& d) { kurv::ClearTable(d); });
+    EXPECT_FALSE(h.CanUndo());
+    EXPECT_EQ(h.Bytes(), 0u);
+}
+
+// A table changed behind the history's back is not patched with steps that no longer fit it.
+TEST(TableHistory, TableThatNoLongerFitsEmptiesHistory) {
+    TableHistory h;
+    DataTable t = Make(kData, 10);
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 12, "z"); });
+    t.SetRowCount(5);
+    TableCursor cur;
+    EXPECT_FALSE(h.Undo(t, cur));
+    EXPECT_FALSE(h.CanUndo());
+    EXPECT_EQ(t.RowCount(), 5);
+}

@@ -1,0 +1,231 @@
+// Undo and redo of the table's commands and typing, through the keys.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/dialogs.h"
+#include "app/formmain.h"
+#include "support/scripteddialogs.h"
+#include "table/stringgrid.h"
+
+namespace {
+
+// What the user sees of the table: the data rows' cells and the cursor.
+struct Shown {
+    std::vector<kurv::DataTable::Row> rows;
+    int col = 0, row = 0;
+    TGridRect block;
+    bool operator==(const Shown&) const = default;
+};
+
+QString Describe(const Shown& s) {
+    QStringList lines;
+    for (const auto& r : s.rows) lines << QString::fromStdString(r[0] + "|" + r[1] + "|" + r[2]);
+    return QString("cell %1,%2 block %3,%4-%5,%6 rows %7:\n")
+               .arg(s.col)
+               .arg(s.row)
+               .arg(s.block.left)
+               .arg(s.block.top)
+               .arg(s.block.right)
+               .arg(s.block.bottom)
+               .arg(s.rows.size()) +
+           lines.join('\n');
+}
+
+}  // namespace
+
+class UndoTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TFormMain> form_;
+
+    void Start(const char* language = "Eng") {
+        form_.reset();
+        dir_ = std::make_unique<QTemporaryDir>();
+        QFile ini(dir_->filePath("Kurvilon.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QString("[Config]\nLanguage=%1\n[FormMain]\nFunction=1\nOnTop=N\n").arg(language).toUtf8());
+        ini.close();
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        FormEnvironment env{dialogs_.get(), '.', dir_->path()};
+        form_ = std::make_unique<TFormMain>(env);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    kurv::DataTable& T() { return form_->Table(); }
+    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
+    QLineEdit* Editor() { return Grid()->InplaceEditor(); }
+    QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
+    Shown Now() {
+        return {
+            {T().Rows().begin() + 1, T().Rows().end()}, Grid()->Col(), Grid()->Row(), Grid()->Selection()};
+    }
+    // Types `text` into the current cell and leaves it with Enter.
+    void Type(const char* text) {
+        QTest::keyClicks(Editor(), text);
+        QTest::keyClick(Editor(), Qt::Key_Return);
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(Editor(), key, mods); }
+    void Undo() { Key(Qt::Key_Z, Qt::ControlModifier); }
+    void Redo() { Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+
+  private slots:
+    void cleanup() { form_.reset(); }
+
+    void eachCommand_data() {
+        QTest::addColumn<QString>("command");
+        for (const char* c : {"type", "typeLastRow", "paste", "append", "columnPaste", "clear", "clearColumn",
+                              "delete", "sort", "fill", "read", "columnMove"})
+            QTest::newRow(c) << QString(c);
+    }
+
+    // Before, after, after Ctrl+Z (= before), after Ctrl+Shift+Z (= after).
+    void eachCommand() {
+        QFETCH(QString, command);
+        Start();
+        // A typed table: 4 pairs, the last with a block over two rows.
+        Grid()->setFocus();
+        for (const char* v : {"7", "3", "2", "1", "5", "2.5", "9", "4"}) Type(v);
+        Grid()->SetCurrentCell(1, 2);
+        Key(Qt::Key_Down, Qt::ShiftModifier);
+        QGuiApplication::clipboard()->setText("10\t20\r\n30\t40\r\n50\t60\r\n");
+        QFile data(dir_->filePath("data.txt"));
+        QVERIFY(data.open(QIODevice::WriteOnly));
+        data.write("8 1\n6 2\n");
+        data.close();
+        dialogs_->answers = {MbYes};
+        dialogs_->fileNames = {data.fileName()};
+
+        if (command == "typeLastRow") Grid()->SetCurrentCell(1, T().RowCount() - 1);
+
+        const Shown before = Now();
+        if (command == "type") {
+            Type("11");
+        } else if (command == "typeLastRow") {
+            QTest::keyClicks(Editor(), "8");
+            Grid()->SetCurrentCell(0, 1);
+        } else if (command == "paste") {
+            Key(Qt::Key_V, Qt::ControlModifier);
+        } else if (command == "append") {
+            Key(Qt::Key_B, Qt::ControlModifier);
+        } else if (command == "columnPaste") {
+            Key(Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+        } else if (command == "clear") {
+            Item("itmClearMain")->trigger();
+        } else if (command == "clearColumn") {
+            Item("itmClearColMain")->trigger();
+        } else if (command == "delete") {
+            Key(Qt::Key_Delete, Qt::ShiftModifier);
+        } else if (command == "sort") {
+            Key(Qt::Key_S, Qt::ControlModifier);
+        } else if (command == "fill") {
+            Key(Qt::Key_F, Qt::ControlModifier);
+        } else if (command == "read") {
+            Key(Qt::Key_L, Qt::ControlModifier);
+        } else if (command == "columnMove") {
+            QHeaderView* header = Grid()->horizontalHeader();
+            const int y = header->height() / 2;
+            const QPoint from(header->sectionViewportPosition(1) + 20, y);
+            const QPoint to(header->sectionViewportPosition(0) + 5, y);
+            QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(header->viewport(), from - QPoint(10, 0));
+            QTest::mouseMove(header->viewport(), to);
+            QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+        }
+        form_->sgDataClick();  // what a click into the table shows
+        const Shown after = Now();
+        QVERIFY2(after.rows != before.rows, qPrintable(Describe(after)));
+        QVERIFY(Item("itmUndo")->isEnabled());
+        QVERIFY(!Item("itmRedo")->isEnabled());
+
+        Undo();
+        QVERIFY2(Now() == before, qPrintable(Describe(Now()) + "\nwanted " + Describe(before)));
+        QVERIFY(Item("itmRedo")->isEnabled());
+        Redo();
+        QVERIFY2(Now().rows == after.rows, qPrintable(Describe(Now()) + "\nwanted " + Describe(after)));
+        QVERIFY(!Item("itmRedo")->isEnabled());
+        Key(Qt::Key_Y, Qt::ControlModifier);  // nothing left to redo: no change
+        QVERIFY(Now().rows == after.rows);
+    }
+
+    // Ctrl+V over a typed table, then Ctrl+Z: the typed table is back; further
+    // Ctrl+Z take back one typed cell each, newest first; Ctrl+Y redoes.
+    void pasteOverTypingThenUndoAll() {
+        Start();
+        Grid()->setFocus();
+        std::vector<Shown> states{Now()};
+        for (const char* v : {"1", "2", "3", "4.5"}) {
+            Type(v);
+            states.push_back(Now());
+        }
+        QGuiApplication::clipboard()->setText("9\t8\r\n");
+        Key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(T().RowCount(), 3);
+        Undo();
+        QVERIFY(Now().rows == states.back().rows);
+        // Going back to fewer pairs than a fit needs leaves the fitted column as the
+        // last fit wrote it: only the typed columns are compared from here.
+        auto typed = [](const Shown& s) {
+            std::vector<std::pair<std::string, std::string>> v;
+            for (const auto& r : s.rows) v.emplace_back(r[0], r[1]);
+            return v;
+        };
+        for (std::size_t i = states.size() - 1; i > 0; --i) {
+            Undo();
+            QVERIFY2(typed(Now()) == typed(states[i - 1]), qPrintable(QString::number(i)));
+            QCOMPARE(Grid()->Row(), states[i - 1].row);
+        }
+        QVERIFY(!Item("itmUndo")->isEnabled());
+        Key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdString(T().Cell(0, 1)), QString("1"));
+    }
+
+    // Ctrl+Z inside the editor takes back the cell being typed, at once.
+    void undoWhileEditing() {
+        Start();
+        Grid()->setFocus();
+        Type("1");
+        Grid()->SetCurrentCell(0, 1);
+        QVERIFY(!Item("itmRedo")->isEnabled());
+        QTest::keyClicks(Editor(), "57");
+        QVERIFY(Item("itmUndo")->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), Editor());
+        Undo();
+        QCOMPARE(QString::fromStdString(T().Cell(0, 1)), QString("1"));
+        QCOMPARE(Editor()->text(), QString("1"));
+        Redo();
+        QCOMPARE(QString::fromStdString(T().Cell(0, 1)), QString("57"));
+        QCOMPARE(Editor()->text(), QString("57"));
+    }
+
+    // The items sit at the top of the Edit menu, follow the language and
+    // start disabled; the pop-up menu keeps its items.
+    void menuItems() {
+        Start("Rus");
+        auto* edit = form_->findChild<QMenu*>("itmEdit");
+        QCOMPARE(edit->actions().value(0), Item("itmUndo"));
+        QCOMPARE(edit->actions().value(1), Item("itmRedo"));
+        QCOMPARE(Item("itmUndo")->text(), QString("Отменить"));
+        QCOMPARE(Item("itmRedo")->text(), QString("Повторить"));
+        QCOMPARE(Item("itmUndo")->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(Item("itmRedo")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
+        QVERIFY(!Item("itmUndo")->isEnabled());
+        QVERIFY(!Item("itmRedo")->isEnabled());
+        form_->itmEngClick();
+        QCOMPARE(Item("itmUndo")->text(), QString("Undo"));
+        QCOMPARE(Item("itmRedo")->text(), QString("Redo"));
+        auto* popup = form_->findChild<QMenu*>("PopupMenuTabl");
+        for (QAction* a : popup->actions()) QVERIFY(!a->objectName().contains("Undo"));
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "window_undo.moc"
