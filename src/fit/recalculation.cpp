@@ -38,6 +38,7 @@ void TFormMain::SetFitKindChecks(int kind) {
 void TFormMain::sgDataClick() {
     // 1.
     std::string formula = "Y = ";
+    lblFitWarning->hide();  // until this run's fit has been checked
 
     // 2. First pass: the power sums of the counting rows. A rejected text ends
     // the run here, before anything is shown.
@@ -120,6 +121,7 @@ void TFormMain::sgDataClick() {
     // 9.
     lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
     lblMaxErr->setText(Q(kurv::ErrorMeasureText(errors.maxError, sep_)));
+    UpdateFitWarning(kind, sums);
 
     // 10.
     Chart1->ClearAll();
