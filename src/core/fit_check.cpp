@@ -67,8 +67,9 @@ FitCheck CheckFit(int kind, const Coefficients& c, std::span<const double> x, st
     std::vector<L> m(n * static_cast<std::size_t>(p + 1));
     auto col = [&](int j) { return m.data() + n * static_cast<std::size_t>(j); };
     std::array<L, 4> length{};
+    const L scale = 1 / spread;
     for (std::size_t i = 0; i < n; ++i) {
-        const L t = (x[i] - mean) / spread;
+        const L t = (x[i] - mean) * scale;
         L power = 1;
         for (int j = 0; j < p; ++j) {
             col(j)[i] = power;
@@ -91,9 +92,8 @@ FitCheck CheckFit(int kind, const Coefficients& c, std::span<const double> x, st
             return check;
         }
         const L alpha = v[j] > 0 ? -norm : norm;
+        const L vtv = 2 * norm * (norm + std::fabs(v[j]));  // |v|² for v = column − alpha·e_j
         v[j] -= alpha;
-        L vtv = 0;
-        for (std::size_t i = j; i < n; ++i) vtv += v[i] * v[i];
         for (int k = j + 1; k <= p; ++k) {
             L* w = col(k);
             L dot = 0;
@@ -116,7 +116,7 @@ FitCheck CheckFit(int kind, const Coefficients& c, std::span<const double> x, st
 
     L discrepancy = 0, size = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const L t = (x[i] - mean) / spread;
+        const L t = (x[i] - mean) * scale;
         const L X = x[i];
         L stable = 0, curve = 0;
         for (int j = p - 1; j >= 0; --j) {
