@@ -131,6 +131,7 @@ void TFormMain::BuildControls() {
     LabelRms->setToolTip(QString::fromUtf8("(по ГОСТ 17624-87)"));
     LabelRms->installEventFilter(this);  // the hint is kept but not displayed
     lblSigma = Place(new QLabel("0", GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
+    BuildFitWarning(GroupBoxKoef);
 
     // The help text and, above it, the chart.
     Memo1 = Place(new QPlainTextEdit(client), "Memo1", 208, 176, 185, 169);

@@ -5,6 +5,7 @@
 //   app/layout.cpp          FormResize
 //   app/lifecycle.cpp       FormCreate, FormClose, settings, on-top, exit
 //   fit/recalculation.cpp   sgDataClick
+//   fit/fitwarning.cpp      the warning sign for unreliable digits
 //   table/*.cpp             cell entry, keyboard commands, clipboard exchange, clear/delete/sort
 //   datafile/*.cpp          reading and writing the data file
 //   points/*.cpp            evaluation points
@@ -109,6 +110,10 @@ class TFormMain : public QMainWindow {
     void itmLineClick();
     void itmDoubleClick();
     void itmCubicClick();
+    // The warning sign for coefficient digits a stable solution does not confirm.
+    void BuildFitWarning(QWidget* parent);
+    void UpdateFitWarning(int kind, bool solved);
+    void SetFitWarningLanguage(int language);
 
     // ---- Data table
     void sgDataSetEditText(int col, int row, const QString& value);
@@ -258,6 +263,7 @@ class TFormMain : public QMainWindow {
     QLabel* lblMaxErr = nullptr;
     QLabel* LabelRms = nullptr;
     QLabel* lblSigma = nullptr;
+    QLabel* lblFitWarning = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QWidget* memoViewport_ = nullptr;
     TChart* Chart1 = nullptr;

@@ -71,6 +71,7 @@ void TFormMain::sgDataClick() {
 
     // A rejected text ends the run here, before anything is shown.
     if (!same) {
+        lblFitWarning->hide();  // until this run's fit has been checked
         try {
             kurv::ReadCountingPairs(table_, sep_, pairs);
         } catch (const kurv::CellOverflow& e) {
@@ -134,6 +135,7 @@ void TFormMain::sgDataClick() {
     const double sigma = recalc_.sigma;
     lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
     lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
+    if (!same) UpdateFitWarning(kind, !boxShown);
 
     if (!same) {
         // The chart: the measured points coloured by their residuals, then the

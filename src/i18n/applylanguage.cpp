@@ -26,6 +26,7 @@ void TFormMain::ApplyLanguage(int language) {
     ApplyAccessibleNames();
     FollowQtTexts(language);
     RetextUndoItems(language);
+    SetFitWarningLanguage(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
     table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());

@@ -1,0 +1,101 @@
+// The warning sign for coefficient digits that a stable solution does not
+// confirm: where it shows, its tooltip in both languages, and that it leaves
+// every designed text alone.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/formmain.h"
+#include "support/scripteddialogs.h"
+#include "table/stringgrid.h"
+
+class FitWarningTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TFormMain> form_;
+
+    QLabel* Sign() { return form_->findChild<QLabel*>("lblFitWarning"); }
+    bool Shown() { return Sign()->isVisibleTo(form_.get()); }
+    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
+
+    // Replaces the table's data rows by `rows` (Y, X) and recalculates with `kind`.
+    void Fit(int kind, std::initializer_list<std::pair<const char*, const char*>> rows) {
+        for (int r = 1; r < form_->Table().RowCount(); ++r)
+            for (int c = 0; c < 3; ++c) form_->Table().SetCell(c, r, "");
+        int r = 1;
+        for (const auto& [y, x] : rows) {
+            form_->Table().SetCell(0, r, y);
+            form_->Table().SetCell(1, r++, x);
+        }
+        form_->findChild<TStringGrid*>("sgData")->TableReset();
+        form_->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(kind);
+        form_->sgDataClick();
+    }
+    void FitTiny() { Fit(0, {{"1", "1e-200"}, {"2", "2e-200"}, {"3", "3e-200"}}); }
+
+  private slots:
+    void init() {
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        FormEnvironment env;
+        env.dialogs = dialogs_.get();
+        env.programDirectory = dir_.path();
+        form_ = std::make_unique<TFormMain>(env);
+        form_->show();
+    }
+    void cleanup() { form_.reset(); }
+
+    void shownOnlyForUnreliableDigits() {
+        QVERIFY(Sign());
+        QCOMPARE(Sign()->accessibleDescription(), QString("lblFitWarning"));
+        QVERIFY(!Shown());  // no fit yet
+
+        FitTiny();
+        QVERIFY(Shown());
+        QCOMPARE(Caption("PanelResult"), QString("Y = -1.6666667e+199 * X  +2.3333333"));
+        QCOMPARE(Caption("lblSigma"), QString("1.167"));
+
+        Fit(0, {{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        QVERIFY(!Shown());
+
+        FitTiny();
+        Fit(0, {{"1", "1"}});  // too few pairs: no fit on show
+        QVERIFY(!Shown());
+
+        // A failed solution is reported by its message, not by the sign.
+        FitTiny();
+        Fit(0, {{"1", "0"}, {"2", "0"}});
+        QCOMPARE(dialogs_->messages.size(), 1);
+        QVERIFY(!Shown());
+    }
+
+    void tooltipFollowsTheLanguage() {
+        FitTiny();
+        form_->findChild<QAction*>("itmEng")->trigger();
+        QCOMPARE(
+            Sign()->toolTip(),
+            QString("The data are ill-conditioned for this kind: the shown digits of the coefficients may be "
+                    "wrong."));
+        form_->findChild<QAction*>("itmRus")->trigger();
+        QCOMPARE(Sign()->toolTip(),
+                 QString::fromUtf8("Данные плохо обусловлены для этого вида: показанные цифры "
+                                   "коэффициентов могут быть неточны."));
+        QVERIFY(Shown());
+    }
+
+    void overlapsNothingAtTheSmallestWindow() {
+        form_->resize(100, 100);  // clamped to the minimum size
+        Fit(2, {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "4"}});
+        for (QWidget* w : Sign()->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w == Sign() || !w->isVisibleTo(form_.get())) continue;
+            QVERIFY2(!w->geometry().intersects(Sign()->geometry()), qPrintable(w->objectName()));
+        }
+        QVERIFY(Sign()->parentWidget()->rect().contains(Sign()->geometry()));
+    }
+};
+
+QTEST_MAIN(FitWarningTest)
+#include "window_fitwarning.moc"
