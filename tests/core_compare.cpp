@@ -33,7 +33,9 @@ KindComparison MainPipeline(const DataTable& table, char sep, int kind, Coeffici
     try {
         FitPairs(pairs, c, fitted, e);
     } catch (const CellOverflow&) {
-        return KindComparison{KindOutcome::Overflow};
+        shown = KindComparison();
+        shown.outcome = KindOutcome::Overflow;
+        return shown;
     }
     shown.outcome = KindOutcome::Fitted;
     shown.sigma = ErrorMeasureText(e.Sigma(), sep);
