@@ -261,6 +261,7 @@ void TFormMain::BuildMenus() {
          Qt::WindowShortcut);
     itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
     itmAuxPointsEnable->setCheckable(true);
+    BuildExtraItems(edit, param);
 
     QAction* about = MakeAction("itmAbout");
     about->setText(Text(4));

@@ -35,6 +35,7 @@ class TChart;
 class TGroupBox;
 class TPanel;
 class TStringGrid;
+class TFormCompare;
 class Dialogs;
 enum class MsgIcon;
 
@@ -75,6 +76,8 @@ class TFormMain : public QMainWindow {
     void itmLineClick();
     void itmDoubleClick();
     void itmCubicClick();
+    void itmCompareClick();       // fit/comparecommands.cpp: the kinds compared
+    void itmCoefCopyFullClick();  // the coefficients, each read back exactly
 
     // ---- Data table
     void sgDataSetEditText(int col, int row, const QString& value);
@@ -155,6 +158,12 @@ class TFormMain : public QMainWindow {
     double Number(const std::string& text) const;  // TextToNumber, throwing
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);
+    void BuildExtraItems(QMenu* edit, QMenu* param);
+    void ApplyExtraLanguage(int language);
+    void CompareFromTable();
+    void CompareAfterRead(bool same, int kind);  // in each run, once its pairs are read
+    void CompareFormCreate();
+    void CompareFormClose();
     void TableChanged();  // after a core operation rewrote the table
     void PasteDone(int result);
     int FileFailureBox(const QString& text,
@@ -211,5 +220,8 @@ class TFormMain : public QMainWindow {
     QAction* itmDouble = nullptr;
     QAction* itmCubic = nullptr;
     QAction* itmAuxPointsEnable = nullptr;
-    QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
+    QAction* ctrlS_ = nullptr;
+    QAction* itmCompare = nullptr;
+    QAction* itmCoefCopyFull = nullptr;
+    TFormCompare* FormCompare = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
 };

@@ -94,12 +94,14 @@ void TFormMain::FormCreate() {
         SetCheckedByCode(itmAuxPointsEnable, false);
         DisableAuxPoints();
     }
+    CompareFormCreate();
 }
 
 void TFormMain::FormClose() {
     WriteSetting("FormMain", "Left", QString::number(x()));
     WriteSetting("FormMain", "Top", QString::number(y()));
     WriteSetting("FormMain", "Function", QString::number(ComboBox1->currentIndex() + 1));
+    CompareFormClose();
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {

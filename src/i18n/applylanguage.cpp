@@ -97,4 +97,5 @@ void TFormMain::ApplyLanguage(int language) {
     // 11.
     GroupBoxResult->setTitle(text(48));
     btnCopy->setText(text(49));
+    ApplyExtraLanguage(language);
 }
