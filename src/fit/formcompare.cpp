@@ -124,8 +124,11 @@ void TFormCompare::Fit() {
     for (int c = 0; c < ColumnCount; ++c) width += gridCompare->columnWidth(c);
     int height = 2 * gridCompare->frameWidth() + gridCompare->horizontalHeader()->height();
     for (int r = 0; r < 3; ++r) height += gridCompare->rowHeight(r);
-    gridCompare->setMinimumSize(width + 8, height);
-    const QSize wanted = sizeHint();
-    if (this->width() < wanted.width() || this->height() < wanted.height())
-        resize(qMax(this->width(), wanted.width()), qMax(this->height(), wanted.height()));
+    // Three rows always: the window is as tall as they are and never narrower.
+    gridCompare->setFixedHeight(height);
+    gridCompare->setMinimumWidth(width);
+    if (!isVisible())
+        adjustSize();
+    else if (this->width() < sizeHint().width())
+        resize(sizeHint().width(), this->height());
 }
