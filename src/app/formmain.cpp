@@ -320,6 +320,7 @@ void TFormMain::BuildMenus() {
              Qt::WindowShortcut);
     itmAuxPointsEnable = findChild<QAction*>("itmAuxPointsEnable");
     itmAuxPointsEnable->setCheckable(true);
+    BuildExtraItems(edit, param);
 
     QAction* about = Captioned(MakeAction("itmAbout"), TextId::MenuAbout);
     connect(about, &QAction::triggered, this, [this] { Guarded([&] { itmAboutClick(); }); });

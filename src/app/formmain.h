@@ -42,6 +42,7 @@ class TGroupBox;
 class TPanel;
 class TStringGrid;
 class TableUndo;
+class TFormCompare;
 class Dialogs;
 struct SettingKey;
 enum class MsgIcon;
@@ -114,6 +115,8 @@ class TFormMain : public QMainWindow {
     void BuildFitWarning(QWidget* parent);
     void UpdateFitWarning(int kind, bool solved);
     void SetFitWarningLanguage(int language);
+    void itmCompareClick();       // fit/comparecommands.cpp: the kinds compared
+    void itmCoefCopyFullClick();  // the coefficients, each read back exactly
 
     // ---- Data table
     void sgDataSetEditText(int col, int row, const QString& value);
@@ -220,6 +223,12 @@ class TFormMain : public QMainWindow {
     double Number(const std::string& text) const;  // TextToNumber, throwing
     void SetCheckedByCode(QAction* a, bool on);
     void SetFitKindChecks(int kind);
+    void BuildExtraItems(QMenu* edit, QMenu* param);
+    void ApplyExtraLanguage(int language);
+    void CompareFromTable();
+    void CompareAfterRead(bool same, int kind);  // in each run, once its pairs are read
+    void CompareFormCreate();
+    void CompareFormClose();
     void TableChanged();  // after a core operation rewrote the table
     void BuildUndoItems(QMenu* edit);
     void RetextUndoItems(int language);
@@ -286,5 +295,8 @@ class TFormMain : public QMainWindow {
     QAction* itmDouble = nullptr;
     QAction* itmCubic = nullptr;
     QAction* itmAuxPointsEnable = nullptr;
-    QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
+    QAction* ctrlS_ = nullptr;
+    QAction* itmCompare = nullptr;
+    QAction* itmCoefCopyFull = nullptr;
+    TFormCompare* FormCompare = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
 };

@@ -33,6 +33,7 @@ void TFormMain::FormCreate() {
     RestoreOnTop();
     FormResize();
     RestoreEvaluationPoints();
+    CompareFormCreate();
 }
 
 void TFormMain::LocateSettingsFile() {
@@ -100,6 +101,7 @@ void TFormMain::FormClose() {
     WriteSetting(settings::kLeft, QString::number(x()));
     WriteSetting(settings::kTop, QString::number(y()));
     WriteSetting(settings::kFunction, QString::number(ComboBox1->currentIndex() + 1));
+    CompareFormClose();
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {

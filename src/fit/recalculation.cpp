@@ -79,6 +79,8 @@ void TFormMain::sgDataClick() {
         }
     }
 
+    CompareAfterRead(same, kind);
+
     if (!kurv::EnoughPairs(kind, pairs.sums.n)) {
         for (TPanel* p : PanelA) p->setText(Text(25));
         PanelResult->setText(Text(26));

@@ -27,6 +27,7 @@ void TFormMain::ApplyLanguage(int language) {
     FollowQtTexts(language);
     RetextUndoItems(language);
     SetFitWarningLanguage(language);
+    ApplyExtraLanguage(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
     table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());

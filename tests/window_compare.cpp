@@ -1,0 +1,188 @@
+// The kinds compared in their own window, and the coefficients copied in full
+// precision: each checked against what the main window itself shows.
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <random>
+
+#include "app/formmain.h"
+#include "core/numbers.h"
+#include "fit/formcompare.h"
+#include "support/scripteddialogs.h"
+#include "table/stringgrid.h"
+
+class CompareTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TFormMain> form_;
+
+    TFormMain* Make(char sep, const char* language = "Eng", bool keepSettings = false) {
+        form_.reset();
+        if (!keepSettings) {
+            dir_ = std::make_unique<QTemporaryDir>();
+            QFile ini(dir_->filePath("Kurvilon.ini"));
+            if (ini.open(QIODevice::WriteOnly))
+                ini.write(QByteArray("[Config]\nLanguage=") + language + "\n[FormMain]\nOnTop=N\n");
+        }
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        FormEnvironment env;
+        env.dialogs = dialogs_.get();
+        env.decimalSeparator = sep;
+        env.programDirectory = dir_->path();
+        form_ = std::make_unique<TFormMain>(env);
+        form_->show();
+        return form_.get();
+    }
+
+    template <class T = QWidget>
+    T* W(const char* name) {
+        auto* w = form_->findChild<T*>(name);
+        if (!w) qFatal("no control %s", name);
+        return w;
+    }
+    QString Caption(const char* name) { return W<QLabel>(name)->text(); }
+    QAction* Item(const char* name) { return W<QAction>(name); }
+    TFormCompare* Compare() { return W<TFormCompare>("FormCompare"); }
+    void Choose(int kind) {
+        W<QComboBox>("ComboBox1")->setCurrentIndex(kind);
+        form_->sgDataClick();
+    }
+    void Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
+        kurv::DataTable& t = form_->Table();
+        t.SetRowCount(static_cast<int>(rows.size()) + 2);
+        for (int r = 1; r < t.RowCount(); ++r) t.RowAt(r) = {};
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            t.RowAt(static_cast<int>(i) + 1) = {rows[i].first, rows[i].second, ""};
+        W<TStringGrid>("sgData")->TableReset();
+    }
+    static std::vector<std::pair<std::string, std::string>> RandomRows(std::mt19937_64& rng, char sep,
+                                                                       int n) {
+        std::uniform_real_distribution<double> u(-1, 1);
+        const double scale = std::pow(10.0, static_cast<int>(rng() % 7) - 3);
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (int i = 0; i < n; ++i) {
+            const double x = scale * (3 + u(rng));
+            const double y = 2 - x + 0.5 * x * x * x / (scale * scale) + 0.1 * u(rng);
+            rows.push_back({kurv::GeneralNumberText(y, sep), kurv::GeneralNumberText(x, sep)});
+        }
+        return rows;
+    }
+    bool Bold(int kind) { return W<QTableWidget>("gridCompare")->item(kind, 0)->font().bold(); }
+
+  private slots:
+    void eachKindShowsWhatTheMainWindowShows_data() {
+        QTest::addColumn<char>("sep");
+        QTest::newRow("point") << '.';
+        QTest::newRow("comma") << ',';
+    }
+    void eachKindShowsWhatTheMainWindowShows() {
+        QFETCH(char, sep);
+        Make(sep);
+        Item("itmCompare")->trigger();
+        QVERIFY(Compare()->isVisible());
+        QVERIFY(Compare()->isWindow());
+        std::mt19937_64 rng(sep);
+        for (int t = 0; t < 12; ++t) {
+            Fill(RandomRows(rng, sep, 2 + t % 5));  // 2 .. 6 pairs: some kinds short
+            for (int kind : {2, 0, 1}) {
+                Choose(kind);
+                QVERIFY(Bold(kind) && !Bold((kind + 1) % 3));
+                QCOMPARE(Compare()->CellText(kind, TFormCompare::ColFormula), Caption("PanelResult"));
+                if (Caption("PanelResult") == "Complete the table of values Y(X)") {
+                    QCOMPARE(Compare()->CellText(kind, TFormCompare::ColSigma), QString("insufficient data"));
+                    continue;
+                }
+                QCOMPARE(Compare()->CellText(kind, TFormCompare::ColSigma), Caption("lblSigma"));
+                QCOMPARE(Compare()->CellText(kind, TFormCompare::ColMaxError), Caption("lblMaxErr"));
+            }
+        }
+        QVERIFY(dialogs_->messages.isEmpty());
+    }
+
+    void faultIsMarkedAndDoubleClickChoosesTheKind() {
+        Make('.');
+        Fill({{"1", "2"}, {"2", "2"}, {"3", "2"}, {"4", "2"}});  // one X: linear and cubic fault
+        Choose(1);
+        Item("itmCompare")->trigger();
+        QCOMPARE(Compare()->CellText(0, TFormCompare::ColFormula), QString::fromUtf8("\u2014"));
+        auto* grid = W<QTableWidget>("gridCompare");
+        QVERIFY(!grid->item(0, TFormCompare::ColSigma)->toolTip().isEmpty());
+        QCOMPARE(Compare()->CellText(0, TFormCompare::ColKind), QString("Linear"));
+
+        Fill({{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        form_->sgDataClick();
+        emit grid->cellDoubleClicked(0, TFormCompare::ColSigma);
+        QCOMPARE(W<QComboBox>("ComboBox1")->currentIndex(), 0);
+        QCOMPARE(Caption("PanelResult"), QString("Y = 1.9400000 * X  +1.5000000e-1"));
+        QVERIFY(Item("itmLine")->isChecked());
+        QVERIFY(Bold(0));
+    }
+
+    void followsTheLanguageAndKeepsItsPlace() {
+        Make(',', "Rus");
+        Item("itmCompare")->trigger();
+        QCOMPARE(Compare()->windowTitle(), QString::fromUtf8("Сравнение видов функции"));
+        QCOMPARE(Compare()->CellText(2, TFormCompare::ColKind), QString::fromUtf8("Кубическая"));
+        QCOMPARE(Compare()->CellText(2, TFormCompare::ColFormula),
+                 QString::fromUtf8("Заполните таблицу значений Y(X)"));
+        QCOMPARE(Item("itmCompare")->text(), QString::fromUtf8("Сравнить виды функции"));
+        Item("itmEng")->trigger();
+        QCOMPARE(Compare()->windowTitle(), QString("Function types compared"));
+        QCOMPARE(Compare()->CellText(2, TFormCompare::ColFormula),
+                 QString("Complete the table of values Y(X)"));
+        QCOMPARE(Item("itmCoefCopyFull")->text(), QString("Copy coefficients (full precision)"));
+
+        Compare()->move(40, 50);
+        form_->close();
+        Make(',', "Eng", true);
+        QTRY_VERIFY(form_->findChild<TFormCompare*>("FormCompare"));
+        QTRY_VERIFY(Compare()->isVisible());
+        QCOMPARE(Compare()->pos(), QPoint(40, 50));
+        Compare()->close();
+        form_->close();
+        Make(',', "Eng", true);
+        QTest::qWait(20);
+        QVERIFY(!form_->findChild<TFormCompare*>("FormCompare"));
+    }
+
+    void fullPrecisionReadsBackBitForBit_data() {
+        QTest::addColumn<char>("sep");
+        QTest::newRow("point") << '.';
+        QTest::newRow("comma") << ',';
+    }
+    void fullPrecisionReadsBackBitForBit() {
+        QFETCH(char, sep);
+        Make(sep);
+        Choose(2);
+        Item("itmCoefCopyFull")->trigger();  // before any fit: Y = X
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("0\n1\n0\n0"));
+
+        std::mt19937_64 rng(7);
+        for (int t = 0; t < 10; ++t) {
+            Fill(RandomRows(rng, sep, 8));
+            for (int kind = 0; kind < 3; ++kind) {
+                Choose(kind);
+                Item("itmCoefCopyFull")->trigger();
+                const QStringList texts = QGuiApplication::clipboard()->text().split('\n');
+                QCOMPARE(texts.size(), kind + 2);
+                const kurv::Coefficients& c = form_->Coefficients();
+                const double a[4] = {c.a0, c.a1, c.a2, c.a3};
+                for (int i = 0; i < texts.size(); ++i) {
+                    QVERIFY(!texts[i].contains(sep == '.' ? ',' : '.'));
+                    const double back = kurv::TextToNumber(texts[i].toStdString(), sep);
+                    QCOMPARE(std::memcmp(&back, &a[i], sizeof back), 0);
+                }
+            }
+        }
+    }
+};
+
+QTEST_MAIN(CompareTest)
+#include "window_compare.moc"
