@@ -2,4 +2,6 @@
 
 #include "core/datatable.h"
 
-TEST(DataTable, StartsWithHundredRows) { EXPECT_EQ(kurv::DataTable().RowCount(), 100); }
+TEST(DataTable, StartsWithHundredRows) {
+    EXPECT_EQ(kurv::DataTable().RowCount(), 100);
+}

@@ -64,7 +64,8 @@ int QtDialogs::Message(QWidget* owner, const QString& text, const QString& capti
 QString QtDialogs::RunFileDialog(QFileDialog& dlg, const QString& initial) {
     if (!initial.isEmpty()) dlg.selectFile(initial);
     QString result;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
+    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
+        result = dlg.selectedFiles().first();
     Reactivate();
     return result;
 }
