@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "core/ini_file.h"
+#include "core/settings_location.h"
 #include "i18n/languagedialog.h"
 #include "table/stringgrid.h"
 
@@ -36,9 +37,7 @@ void TFormMain::WriteSetting(const char* section, const char* key, const QString
 void TFormMain::FormCreate() {
     // 1., 2.
     appTitle_ = windowTitle();
-    QString dir = programDirectory_;
-    if (!dir.isEmpty() && (dir.endsWith('/') || dir.endsWith('\\'))) dir.chop(1);
-    SettingsFilePath = dir + "/Kurvilon.ini";
+    SettingsFilePath = QString::fromStdString(kurv::SettingsFileFor(programDirectory_.toStdString()));
 
     // 3. The language; the dialog asks when none is stored.
     const QString language = ReadSetting("Config", "Language", "");
