@@ -16,6 +16,8 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   # The start check runs the window on a virtual X server; the install tests validate the desktop files.
   xvfb xauth desktop-file-utils appstream
+  # cpack -G DEB finds the program among the installed files with file(1) before it reads its libraries.
+  file
 )
 [ "${1:-}" = "--look" ] && PACKAGES+=(xdotool imagemagick poppler-utils)
 

@@ -11,6 +11,7 @@
 #include "app/formmain.h"
 #include "app/settingkeys.h"
 #include "core/ini_file.h"
+#include "core/settings_location.h"
 #include "i18n/languagedialog.h"
 #include "table/stringgrid.h"
 
@@ -37,9 +38,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::LocateSettingsFile() {
-    QString dir = programDirectory_;
-    if (!dir.isEmpty() && (dir.endsWith('/') || dir.endsWith('\\'))) dir.chop(1);
-    SettingsFilePath = dir + "/Kurvilon.ini";
+    SettingsFilePath = QString::fromStdString(kurv::SettingsFileFor(programDirectory_.toStdString()));
 }
 
 // The dialog asks when no language is stored.

@@ -1,5 +1,6 @@
 // Program entry: the application object, the main window, the message loop.
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QMessageBox>
 #include <exception>
@@ -21,6 +22,11 @@ char LocaleDecimalSeparator() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The icon of the window and its dialogs; the desktop name ties the window to its menu entry.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icon/%1x%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kurvilon.Kurvilon"));
     try {
         QtDialogs dialogs;
         FormEnvironment env;

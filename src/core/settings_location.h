@@ -1,0 +1,36 @@
+// Where the settings file lives.
+//
+// A copy of the program in a folder its user may write (a build folder, an
+// unpacked portable copy) keeps Kurvilon.ini beside the executable, as it
+// always has. An installed copy (/usr/bin is not the user's to write) keeps it
+// in the user's configuration folder instead, so that it can be remembered.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kurv {
+
+// What the choice depends on; the writability check is a parameter so that
+// tests can decide it regardless of who runs them.
+struct SettingsPlace {
+    std::string programDirectory;  // trailing '/' or '\' allowed
+    std::string xdgConfigHome;     // $XDG_CONFIG_HOME; ignored unless an absolute path
+    std::string home;              // $HOME
+    std::function<bool(const std::string& path)> writable;
+};
+
+// Beside the executable when its folder is writable or a writable Kurvilon.ini
+// is already there; else $XDG_CONFIG_HOME/Kurvilon/Kurvilon.ini, with
+// ~/.config as the default base. With neither variable set the file stays
+// beside the executable (writes then fail and the program goes on).
+std::string ChooseSettingsFile(const SettingsPlace& place);
+
+// The same for this process: its environment, the real permission check, and
+// the configuration folder created when it is the one chosen.
+std::string SettingsFileFor(const std::string& programDirectory);
+
+// Whether this process may write `path` (a file or a folder that exists).
+bool PathWritable(const std::string& path);
+
+}  // namespace kurv
