@@ -190,8 +190,6 @@ class TFormMain : public QMainWindow {
     void WireEvents();
     QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
     QString Text(kurv::TextId id) const;  // UiText in the current language
-    // Transitional: for handlers not yet converted to TextId; goes once they are.
-    QString Text(int id) const { return Text(static_cast<kurv::TextId>(id)); }
     // Records `target`'s caption and shows it in the current language.
     template <class T>
     T* Captioned(T* target, kurv::TextId id) {

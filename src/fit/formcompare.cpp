@@ -46,8 +46,10 @@ void TFormCompare::ApplyLanguage(int language) {
     language_ = language == 1 ? 1 : 0;
     setWindowTitle(Pick("Сравнение видов функции", "Function types compared"));
     gridCompare->setHorizontalHeaderLabels(
-        {Pick("Вид функции", "Type of function"), QString::fromUtf8(kurv::UiText(28, language_)),
-         QString::fromUtf8(kurv::UiText(27, language_)), Pick("Формула", "Formula")});
+        {Pick("Вид функции", "Type of function"),
+         QString::fromUtf8(kurv::UiText(kurv::TextId::RmsLabel, language_)),
+         QString::fromUtf8(kurv::UiText(kurv::TextId::MaxErrorLabel, language_)),
+         Pick("Формула", "Formula")});
     Render();
 }
 
@@ -73,9 +75,9 @@ QString TFormCompare::CellText(int kind, Column column) const {
 }
 
 void TFormCompare::Render() {
-    auto ui = [this](int id) { return QString::fromUtf8(kurv::UiText(id, language_)); };
+    auto ui = [this](kurv::TextId id) { return QString::fromUtf8(kurv::UiText(id, language_)); };
     for (int k = 0; k < 3; ++k) {
-        QString texts[ColumnCount] = {ui(31 + k)};
+        QString texts[ColumnCount] = {ui(kurv::TextId::KindLinear + k)};
         QString tip;
         if (hasResults_) {
             const kurv::KindComparison& r = results_[k];
@@ -86,8 +88,8 @@ void TFormCompare::Render() {
                     texts[ColFormula] = QString::fromStdString(r.formula);
                     break;
                 case kurv::KindOutcome::TooFew:
-                    texts[ColSigma] = texts[ColMaxError] = ui(25);
-                    texts[ColFormula] = ui(26);
+                    texts[ColSigma] = texts[ColMaxError] = ui(kurv::TextId::InsufficientData);
+                    texts[ColFormula] = ui(kurv::TextId::FillTheTable);
                     break;
                 case kurv::KindOutcome::Fault:
                 case kurv::KindOutcome::Overflow:

@@ -14,21 +14,20 @@
 #include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/qtext.h"
 #include "core/curve.h"
 #include "core/numbers.h"
 #include "core/recalc.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
 
+using kurv::TextId;
+
 namespace {
 
 const QColor kBlue(0, 0, 255);
 const QColor kPurple(128, 0, 128);
 const QColor kRed(255, 0, 0);
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // Clears the flag when the run ends, by an error too.
 class RunningFlag {
@@ -75,15 +74,15 @@ void TFormMain::sgDataClick() {
         try {
             kurv::ReadCountingPairs(table_, sep_, pairs);
         } catch (const kurv::CellOverflow& e) {
-            throw LocatedOverflow(e, overflowPlace, Text(22 + e.col));
+            throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
         }
     }
 
     CompareAfterRead(same, kind);
 
     if (!kurv::EnoughPairs(kind, pairs.sums.n)) {
-        for (TPanel* p : PanelA) p->setText(Text(25));
-        PanelResult->setText(Text(26));
+        for (TPanel* p : PanelA) p->setText(Text(TextId::InsufficientData));
+        PanelResult->setText(Text(TextId::FillTheTable));
         Chart1->hide();
         btnCopy->setEnabled(false);
         btnGraphCopy->setEnabled(false);
@@ -96,7 +95,8 @@ void TFormMain::sgDataClick() {
     SetFitKindChecks(kind);
     bool boxShown = false;
     if (!same && kurv::Solve(kind, pairs.sums, FitCoefficients) == kurv::SolveResult::Fault) {
-        MessageBox(this, Text(54), Text(55), MbOk, MsgIcon::None);
+        MessageBox(this, Text(TextId::CoefficientsUndetermined), Text(TextId::CannotCalculate), MbOk,
+                   MsgIcon::None);
         boxShown = true;
     }
 
@@ -128,7 +128,7 @@ void TFormMain::sgDataClick() {
             kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
         } catch (const kurv::CellOverflow& e) {
             writeFitted();
-            throw LocatedOverflow(e, overflowPlace, Text(22 + e.col));
+            throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
         }
         writeFitted();
         recalc_.sigma = errors.Sigma();

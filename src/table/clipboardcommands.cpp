@@ -8,6 +8,8 @@
 #include "table/stringgrid.h"
 #include "table/undo.h"
 
+using kurv::TextId;
+
 namespace {
 
 std::string ClipboardText() {
@@ -27,7 +29,7 @@ void TFormMain::itmColCopyClick() {
 
 void TFormMain::PasteDone(int result) {
     if (result == static_cast<int>(kurv::PasteResult::NoTokens))
-        MessageBox(this, Text(58), Text(59), MbOk, MsgIcon::None);
+        MessageBox(this, Text(TextId::ClipboardInvalid), Text(TextId::CannotPaste), MbOk, MsgIcon::None);
     TableChanged();
     sgDataClick();
 }

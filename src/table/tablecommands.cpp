@@ -10,10 +10,14 @@
 #include "table/stringgrid.h"
 #include "table/undo.h"
 
+using kurv::TextId;
+
 void TFormMain::sgDataSetEditText(int, int row, const QString& value) {
     const std::string text = value.toStdString();
     if (kurv::IsPartialNumberText(text)) return;
-    if (!kurv::ParseNumber(text, sep_)) MessageBox(this, value + Text(56), Text(57), MbOk, MsgIcon::None);
+    if (!kurv::ParseNumber(text, sep_))
+        MessageBox(this, value + Text(TextId::NotANumberSuffix), Text(TextId::InvalidNumberCaption), MbOk,
+                   MsgIcon::None);
     // Typing into the last row keeps a row to type into below it.
     if (row == sgData->RowCount() - 1) sgData->SetRowCount(sgData->RowCount() + 1);
 }
@@ -55,8 +59,8 @@ void TFormMain::sgDataKeyDown(int key, Qt::KeyboardModifiers shift) {
 
 void TFormMain::sgDataColumnMoved(int fromIndex, int toIndex) {
     undo_->ColumnMoved(fromIndex, toIndex);
-    table_.SetCell(0, 0, Text(22).toStdString());
-    table_.SetCell(1, 0, Text(23).toStdString());
+    table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
+    table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());
     sgData->HeaderChanged();
     sgDataClick();
 }
