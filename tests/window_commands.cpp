@@ -16,45 +16,17 @@
 #include "app/formmain.h"
 #include "output/chartview.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
-class CommandsTest : public QObject {
+class CommandsTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     void Start(const char* language = "Eng", char sep = '.', const char* function = "1") {
-        form_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QFile ini(dir_->filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QString("[Config]\nLanguage=%1\n[FormMain]\nFunction=%2\nOnTop=N\n")
-                      .arg(language, function)
-                      .toUtf8());
-        ini.close();
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env{dialogs_.get(), sep, dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();  // laid out at its size, as the chart's pictures need
+        NewSettingsFolder(Settings(language, function));
+        Open(sep);
     }
-    kurv::DataTable& T() { return form_->Table(); }
-    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
-    void Fill(const QList<QPair<QString, QString>>& rows) {
-        for (int r = 0; r < rows.size(); ++r) {
-            T().SetCell(0, r + 1, rows[r].first.toStdString());
-            T().SetCell(1, r + 1, rows[r].second.toStdString());
-        }
-        Grid()->TableReset();
-    }
-    void Run(const char* item) {
-        auto* a = form_->findChild<QAction*>(item);
-        if (!a) qFatal("no item %s", item);
-        a->trigger();
-    }
-    QString Cell(int c, int r) { return QString::fromStdString(T().Cell(c, r)); }
-    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
+    void Run(const char* item) { Item(item)->trigger(); }
     static QString Clip() { return QGuiApplication::clipboard()->text(); }
     static void SetClip(const QString& t) { QGuiApplication::clipboard()->setText(t); }
 

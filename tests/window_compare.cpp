@@ -14,41 +14,18 @@
 #include "core/numbers.h"
 #include "fit/formcompare.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
-class CompareTest : public QObject {
+class CompareTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     TFormMain* Make(char sep, const char* language = "Eng", bool keepSettings = false) {
-        form_.reset();
-        if (!keepSettings) {
-            dir_ = std::make_unique<QTemporaryDir>();
-            QFile ini(dir_->filePath("Kurvilon.ini"));
-            if (ini.open(QIODevice::WriteOnly))
-                ini.write(QByteArray("[Config]\nLanguage=") + language + "\n[FormMain]\nOnTop=N\n");
-        }
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env;
-        env.dialogs = dialogs_.get();
-        env.decimalSeparator = sep;
-        env.programDirectory = dir_->path();
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
-        return form_.get();
+        if (!keepSettings)
+            NewSettingsFolder(QByteArray("[Config]\nLanguage=") + language + "\n[FormMain]\nOnTop=N\n");
+        return Open(sep);
     }
 
-    template <class T = QWidget>
-    T* W(const char* name) {
-        auto* w = form_->findChild<T*>(name);
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
-    QString Caption(const char* name) { return W<QLabel>(name)->text(); }
-    QAction* Item(const char* name) { return W<QAction>(name); }
     TFormCompare* Compare() { return W<TFormCompare>("FormCompare"); }
     void Choose(int kind) {
         W<QComboBox>("ComboBox1")->setCurrentIndex(kind);

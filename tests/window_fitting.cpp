@@ -11,6 +11,7 @@
 #include "app/formmain.h"
 #include "output/chartview.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
 namespace {
@@ -22,24 +23,10 @@ struct Pair {
 
 }  // namespace
 
-class FittingTest : public QObject {
+class FittingTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
-    TFormMain* Make(char sep) {
-        form_.reset();
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env;
-        env.dialogs = dialogs_.get();
-        env.decimalSeparator = sep;
-        env.programDirectory = dir_.path();
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
-        return form_.get();
-    }
+    TFormMain* Make(char sep) { return Open(sep); }
 
     void Fill(std::initializer_list<Pair> rows) {
         int r = 1;
@@ -51,14 +38,6 @@ class FittingTest : public QObject {
         Grid()->TableReset();
     }
 
-    template <class T = QWidget>
-    T* W(const char* name) {
-        auto* w = form_->findChild<T*>(name);
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
-    QString Caption(const char* name) { return W<QLabel>(name)->text(); }
-    TStringGrid* Grid() { return W<TStringGrid>("sgData"); }
     TChart* Chart() { return W<TChart>("Chart1"); }
     void SetKind(int kind) { W<QComboBox>("ComboBox1")->setCurrentIndex(kind); }
     QString Column2(int row) { return QString::fromStdString(form_->Table().Cell(2, row)); }

@@ -9,18 +9,14 @@
 
 #include "app/formmain.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
-class FitWarningTest : public QObject {
+class FitWarningTest : public QObject, WindowFixture {
     Q_OBJECT
-
-    QTemporaryDir dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
 
     QLabel* Sign() { return form_->findChild<QLabel*>("lblFitWarning"); }
     bool Shown() { return Sign()->isVisibleTo(form_.get()); }
-    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
 
     // Replaces the table's data rows by `rows` (Y, X) and recalculates with `kind`.
     void Fit(int kind, std::initializer_list<std::pair<const char*, const char*>> rows) {
@@ -38,14 +34,7 @@ class FitWarningTest : public QObject {
     void FitTiny() { Fit(0, {{"1", "1e-200"}, {"2", "2e-200"}, {"3", "3e-200"}}); }
 
   private slots:
-    void init() {
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env;
-        env.dialogs = dialogs_.get();
-        env.programDirectory = dir_.path();
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
-    }
+    void init() { Open(); }
     void cleanup() { form_.reset(); }
 
     void shownOnlyForUnreliableDigits() {

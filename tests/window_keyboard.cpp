@@ -17,43 +17,18 @@
 #include "app/formmain.h"
 #include "core/ini_file.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
-class KeyboardTest : public QObject {
+class KeyboardTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     void Start(const char* function = "1") {
-        form_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QFile ini(dir_->filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(
-            QString("[Config]\nLanguage=Eng\n[FormMain]\nFunction=%1\nOnTop=N\n").arg(function).toUtf8());
-        ini.close();
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env{dialogs_.get(), '.', dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
+        NewSettingsFolder(Settings("Eng", function));
+        Open();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
-    kurv::DataTable& T() { return form_->Table(); }
-    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
     QLineEdit* Editor() { return Grid()->InplaceEditor(); }
-    void Fill(std::initializer_list<std::pair<const char*, const char*>> rows) {
-        int r = 1;
-        for (const auto& [y, x] : rows) {
-            T().SetCell(0, r, y);
-            T().SetCell(1, r, x);
-            ++r;
-        }
-        Grid()->TableReset();
-    }
-    QString Cell(int c, int r) { return QString::fromStdString(T().Cell(c, r)); }
-    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
 
   private slots:
     void cleanup() { form_.reset(); }

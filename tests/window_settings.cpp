@@ -26,21 +26,13 @@
 #include "i18n/languagedialog.h"
 #include "output/chartview.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
-class SettingsTest : public QObject {
+class SettingsTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
-    QString Ini() const { return dir_->filePath("Kurvilon.ini"); }
-    void WriteIni(const QByteArray& content) {
-        QFile f(Ini());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    QString Ini() const { return IniPath(); }
     QByteArray ReadIni() {
         QFile f(Ini());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -48,21 +40,8 @@ class SettingsTest : public QObject {
     std::string Setting(const char* section, const char* key) {
         return kurv::ReadProfileString(Ini().toStdString(), section, key, "<none>");
     }
-    TFormMain* Start(char sep = '.') {
-        form_.reset();
-        if (!dialogs_) dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env{dialogs_.get(), sep, dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        return form_.get();
-    }
-    template <class T = QWidget>
-    T* W(const char* name) {
-        auto* w = form_->findChild<T*>(name);
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
+    TFormMain* Start(char sep = '.') { return Open(sep, false, true); }
     QAction* A(const char* name) { return W<QAction>(name); }
-    QString Caption(const char* name) { return W<QLabel>(name)->text(); }
     static QSize Screen() { return QGuiApplication::primaryScreen()->geometry().size(); }
 
   private slots:

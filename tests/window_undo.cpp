@@ -12,6 +12,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
 
 namespace {
@@ -40,30 +41,15 @@ QString Describe(const Shown& s) {
 
 }  // namespace
 
-class UndoTest : public QObject {
+class UndoTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     void Start(const char* language = "Eng") {
-        form_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QFile ini(dir_->filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QString("[Config]\nLanguage=%1\n[FormMain]\nFunction=1\nOnTop=N\n").arg(language).toUtf8());
-        ini.close();
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        FormEnvironment env{dialogs_.get(), '.', dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
+        NewSettingsFolder(Settings(language));
+        Open();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
-    kurv::DataTable& T() { return form_->Table(); }
-    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
     QLineEdit* Editor() { return Grid()->InplaceEditor(); }
-    QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
     Shown Now() {
         return {
             {T().Rows().begin() + 1, T().Rows().end()}, Grid()->Col(), Grid()->Row(), Grid()->Selection()};

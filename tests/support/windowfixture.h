@@ -1,0 +1,51 @@
+// What every window test starts from: a settings folder of its own, scripted
+// dialogs, the window, and ways to reach its controls and its table.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/formmain.h"
+#include "support/scripteddialogs.h"
+
+class QAction;
+class QLabel;
+class TStringGrid;
+
+class WindowFixture {
+  protected:
+    // A new settings folder holding `ini` as Kurvilon.ini (none when empty).
+    void NewSettingsFolder(const QByteArray& ini = {});
+    // The usual settings: the language, the function kind's list index + 1, not on top.
+    static QByteArray Settings(const char* language = "Eng", const char* function = "1");
+    // Creates the window over the current settings folder (a new one when there is
+    // none); the scripted dialogs are kept when `keepDialogs`.
+    TFormMain* Open(char sep = '.', bool show = true, bool keepDialogs = false);
+    void Close() { form_.reset(); }
+
+    QString IniPath() const { return dir_->filePath("Kurvilon.ini"); }
+    void WriteIni(const QByteArray& content);
+
+    template <class T = QWidget>
+    T* W(const char* name) const {
+        auto* w = form_->findChild<T*>(name);
+        if (!w) qFatal("no control %s", name);
+        return w;
+    }
+    QAction* Item(const char* name) const;
+    QString Caption(const char* name) const;
+    kurv::DataTable& T() const { return form_->Table(); }
+    TStringGrid* Grid() const;
+    QString Cell(int col, int row) const { return QString::fromStdString(T().Cell(col, row)); }
+    // Writes (Y, X) pairs from row 1 on and tells the grid.
+    void Fill(const std::vector<std::pair<std::string, std::string>>& rows);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TFormMain> form_;
+};
