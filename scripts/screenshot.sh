@@ -8,6 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$root/build/screenshot.png}"
 lang="${2:-Rus}"
 exe="$root/build/src/kurvilon"
+"$root/scripts/deps.sh" --look
 [ -x "$exe" ] || "$root/scripts/build.sh" "$root/build"
 
 ini="$(dirname "$exe")/Kurvilon.ini"
