@@ -90,12 +90,9 @@ void DialogsTest::languageDesign() {
     QVERIFY(flags & Qt::CustomizeWindowHint);
 
     auto* group = Child<QGroupBox>(dlg, "GroupBox1");
-    QCOMPARE(group->geometry(), QRect(0, 0, 104, 105));
     auto* rus = Child<QRadioButton>(dlg, "RadioButton1");
     auto* eng = Child<QRadioButton>(dlg, "RadioButton2");
     QCOMPARE(rus->parentWidget(), group);
-    QCOMPARE(rus->pos(), QPoint(8, 24));
-    QCOMPARE(eng->pos(), QPoint(8, 64));
     QCOMPARE(rus->text(), QStringLiteral("Русский"));
     QCOMPARE(eng->text(), QStringLiteral("English"));
     QVERIFY(!rus->isChecked() && !eng->isChecked());
@@ -176,25 +173,15 @@ void DialogsTest::aboutDesign() {
     QCOMPARE(box.maximumSize(), QSize(346, 290));
 
     auto* panel = Child<QFrame>(box, "Panel1");
-    QCOMPARE(panel->geometry(), QRect(8, 8, 329, 233));
-    const struct {
-        const char* name;
-        QPoint pos;
-    } placed[] = {{"ProductName", {88, 16}},  {"Version", {88, 40}},      {"txtCopyright", {8, 80}},
-                  {"LabelFax", {8, 104}},     {"LabelMulti", {184, 104}}, {"LabelSite", {8, 152}},
-                  {"Label2", {112, 152}},     {"LabelWWW", {112, 168}},   {"LabelInfo", {8, 184}},
-                  {"LabelEMail", {112, 184}}, {"LabelTech", {8, 200}},    {"Label1", {112, 200}}};
-    for (const auto& p : placed) {
-        QLabel* label = Child<QLabel>(box, p.name);
+    for (const char* name : {"ProductName", "Version", "txtCopyright", "LabelFax", "LabelMulti", "LabelSite",
+                             "Label2", "LabelWWW", "LabelInfo", "LabelEMail", "LabelTech", "Label1"}) {
+        QLabel* label = Child<QLabel>(box, name);
         QCOMPARE(label->parentWidget(), panel);
-        QCOMPARE(label->pos(), p.pos);
-        QCOMPARE(label->accessibleDescription(), QString(p.name));
+        QCOMPARE(label->accessibleDescription(), QString(name));
     }
-    QCOMPARE(Child<QLabel>(box, "Comments")->geometry(), QRect(72, 104, 96, 39));
     QVERIFY(Child<QLabel>(box, "Comments")->wordWrap());
     QCOMPARE(Child<QLabel>(box, "Comments")->text().count('\n'), 2);  // three numbers
     auto* icon = Child<QLabel>(box, "ProgramIcon");
-    QCOMPARE(icon->geometry(), QRect(8, 16, 74, 44));
     QVERIFY(icon->hasScaledContents());
     QCOMPARE(icon->pixmap().size(), QSize(74, 44));
     QCOMPARE(icon->cursor().shape(), Qt::PointingHandCursor);
@@ -217,7 +204,6 @@ void DialogsTest::aboutDesign() {
     QVERIFY(!Child<QLabel>(box, "LabelSite")->font().underline());
 
     auto* ok = Child<QPushButton>(box, "OKButton");
-    QCOMPARE(ok->geometry(), QRect(143, 252, 75, 25));
     QCOMPARE(ok->text(), QStringLiteral("OK"));
     QVERIFY(ok->isDefault());
     QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
