@@ -324,7 +324,7 @@ class SettingsTest : public QObject, WindowFixture {
         QCOMPARE(W("GroupBoxResult")->height(), 49);
         QVERIFY(!W<QCheckBox>("CheckBox2")->isChecked());
         QVERIFY(!W("Panel2")->isVisibleTo(form_.get()));
-        QTRY_COMPARE(form_->height(), tableHeight + 49 + nonClient);
+        QTRY_COMPARE(form_->height(), tableHeight + 49 + 3 + nonClient);  // with the bottom margin
         A("itmAuxPointsEnable")->trigger();
         QVERIFY(A("itmAuxPointsEnable")->isChecked());
         QCOMPARE(Setting("Config", "Points"), std::string("Yes"));

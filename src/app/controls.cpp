@@ -1,12 +1,27 @@
 #include "app/controls.h"
 
 #include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
 
 QSize PrimaryScreenSize() {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().size() : QSize(1024, 768);
+}
+
+QSize ClientAreaSize(const QMainWindow* window) {
+    int bar = 0;
+    // The same height the main window's layout gives its menu bar; none when it
+    // is hidden or a native (global) menu.
+    if (const QWidget* menu = window->menuWidget(); menu && !menu->isWindow() && menu->isVisibleTo(window)) {
+        bar = menu->heightForWidth(window->width());
+        if (bar < 0) bar = menu->sizeHint().height();
+        bar = qMax(bar, menu->minimumHeight());
+    }
+    const QRect r = window->contentsRect();
+    return {r.width(), r.bottom() + 1 - qMax(r.top(), bar)};
 }
 
 void DescribeByDesignNames(QWidget* root) {
@@ -20,6 +35,10 @@ TPanel::TPanel(QWidget* parent) : TClickLabel(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextFormat(Qt::PlainText);
     setIndent(2);
+}
+
+TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent) {
+    setAutoFillBackground(true);
 }
 
 void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {

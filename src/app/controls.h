@@ -7,8 +7,19 @@
 #include <QGroupBox>
 #include <QLabel>
 
+class QMainWindow;
+
 // The primary screen's size; 1024 x 768 when there is no screen.
 QSize PrimaryScreenSize();
+
+// The area below the menu bar, from the window's own size and the height its
+// layout gives the menu bar at this width. The central widget is no guide before
+// the first show: it keeps its default size until the layout first runs, and a
+// hidden window's new size reaches it only when shown.
+QSize ClientAreaSize(const QMainWindow* window);
+
+// The result group sits this far above the bottom of the client area.
+inline constexpr int kResultBottomMargin = 3;
 
 // Tests and accessibility tools find controls by their design names: each named
 // widget under `root` (and `root` itself) gets its name as its accessible description.
@@ -38,10 +49,12 @@ class TPanel : public TClickLabel {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
+// Paints its own background: the layout can move a group over other controls
+// (the result group over the help text in a low window).
 class TGroupBox : public QGroupBox {
     Q_OBJECT
   public:
-    using QGroupBox::QGroupBox;
+    explicit TGroupBox(QWidget* parent = nullptr);
 
   signals:
     void doubleClicked();

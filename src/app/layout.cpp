@@ -12,9 +12,10 @@
 
 void TFormMain::FormResize() {
     if (layoutLock_ != 0) return;
-    const QSize client = centralWidget()->size();
+    const QSize client = ClientAreaSize(this);
 
-    GroupBoxResult->move(GroupBoxResult->x(), client.height() - GroupBoxResult->height() - 3);
+    GroupBoxResult->move(GroupBoxResult->x(),
+                         client.height() - GroupBoxResult->height() - kResultBottomMargin);
     GroupBoxTable->resize(GroupBoxTable->width(), GroupBoxResult->y());
     sgData->resize(sgData->width(), GroupBoxTable->height() - sgData->y() - 5);
     Chart1->resize(client.width() - GroupBoxTable->width() - 25,

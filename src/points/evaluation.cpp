@@ -54,8 +54,11 @@ void TFormMain::SetEvaluationRowsVisible(bool shown) {
     Panel2->setVisible(shown);
     layoutLock_ = 1;
     GroupBoxResult->resize(GroupBoxResult->width(), shown ? 169 : 49);
-    const int nonClient = height() - centralWidget()->height();
-    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + nonClient);
+    // The menu bar, not the central widget: before the first show that still has
+    // its default size. The result group's 3-px bottom margin is counted too, so
+    // the window does not lose it at every toggle.
+    const int nonClient = height() - ClientAreaSize(this).height();
+    resize(width(), GroupBoxTable->height() + GroupBoxResult->height() + kResultBottomMargin + nonClient);
     update();
     layoutLock_ = 0;
     FormResize();
