@@ -174,7 +174,7 @@ void TFormMain::BuildControls() {
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
     for (int k = 1; k <= 10; ++k) {
-        EvaluationRow& row = Eval[k - 1];
+        EvaluationRow& row = evalRows_[k - 1];
         const int* left = kEvalLefts[(k - 1) / 5];
         const int top = 48 + 24 * ((k - 1) % 5);
         const QByteArray n = QByteArray::number(k);
@@ -188,9 +188,9 @@ void TFormMain::BuildControls() {
         row.check = Place(new QCheckBox(GroupBoxResult), "CheckBox" + n, left[4], top, 17, 17);
     }
     // Keyboard order: the ten edits, then the ten boxes.
-    QWidget* prev = Eval[0].edit;
-    for (int k = 1; k < 10; ++k) setTabOrder(prev, Eval[k].edit), prev = Eval[k].edit;
-    for (int k = 0; k < 10; ++k) setTabOrder(prev, Eval[k].check), prev = Eval[k].check;
+    QWidget* prev = evalRows_[0].edit;
+    for (int k = 1; k < 10; ++k) setTabOrder(prev, evalRows_[k].edit), prev = evalRows_[k].edit;
+    for (int k = 0; k < 10; ++k) setTabOrder(prev, evalRows_[k].check), prev = evalRows_[k].check;
 }
 
 void TFormMain::NameForAccessibility() {
@@ -202,7 +202,7 @@ void TFormMain::NameForAccessibility() {
         {ComboBox1, "Вид функции", "Type of function"},
     };
     for (int k = 1; k <= 10; ++k) {
-        const EvaluationRow& row = Eval[k - 1];
+        const EvaluationRow& row = evalRows_[k - 1];
         accessibleNames_.push_back({row.edit, "X", "X", k});
         accessibleNames_.push_back({row.panel, "Y", "Y", k});
         accessibleNames_.push_back({row.check, "Показать точку на графике", "Plot point", k});
@@ -347,7 +347,7 @@ void TFormMain::BuildMenus() {
              Qt::WidgetShortcut);
 
     for (int k = 1; k <= 10; ++k) {
-        EvaluationRow& row = Eval[k - 1];
+        EvaluationRow& row = evalRows_[k - 1];
         row.popup = new QMenu(this);
         row.popup->setObjectName(QString("PopupMenuY%1").arg(k));
         row.itmCopy = CaptionedLater(MakeAction(QString("itmCopyY%1").arg(k).toLatin1().constData()),
@@ -415,7 +415,7 @@ void TFormMain::WireEvents() {
     popupOn(GroupBoxKoef, PopupMenuCoef);
     for (TPanel* p : PanelA) popupOn(p, PopupMenuCoef);
 
-    for (EvaluationRow& row : Eval) {
+    for (EvaluationRow& row : evalRows_) {
         popupOn(row.panel, row.popup);
         QLineEdit* edit = row.edit;
         QCheckBox* box = row.check;

@@ -54,6 +54,9 @@ struct FormEnvironment {
     QString programDirectory;     // where the settings file lives
 };
 
+// Names: controls, handlers and the records the design names (FitCoefficients,
+// CoefficientTexts, LanguageIndex, SettingsFilePath, SeriesClicked) keep the
+// design's names; the window's other members end in an underscore.
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -230,10 +233,8 @@ class TFormMain : public QMainWindow {
     void TableChanged();  // after a core operation rewrote the table
     void BuildUndoItems(QMenu* edit);
     void RetextUndoItems(int language);
-    void PasteDone(int result);
-    int FileFailureBox(const QString& text,
-                       const QString& caption);  // Abort / Retry / Ignore   // the message when nothing was
-                                                 // pasted, then the recalculation
+    void PasteDone(int result);  // the message when nothing was pasted, then the recalculation
+    int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore
 
     std::vector<Caption> captions_;
     std::vector<AccessibleName> accessibleNames_;
@@ -283,7 +284,7 @@ class TFormMain : public QMainWindow {
     TPanel* PanelResult = nullptr;
     QPushButton* btnCopy = nullptr;
     QLabel* Panel2 = nullptr;
-    std::array<EvaluationRow, 10> Eval{};
+    std::array<EvaluationRow, 10> evalRows_{};
 
     // Menus
     QMenu* PopupMenuTabl = nullptr;
@@ -293,8 +294,8 @@ class TFormMain : public QMainWindow {
     QAction* itmDouble = nullptr;
     QAction* itmCubic = nullptr;
     QAction* itmAuxPointsEnable = nullptr;
-    QAction* ctrlS_ = nullptr;
+    QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
     QAction* itmCompare = nullptr;
     QAction* itmCoefCopyFull = nullptr;
-    TFormCompare* FormCompare = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
+    TFormCompare* FormCompare = nullptr;
 };

@@ -165,7 +165,7 @@ void TFormMain::sgDataClick() {
 
     // Back to the table, and the evaluation points follow the curve.
     sgData->setFocus(Qt::OtherFocusReason);
-    for (EvaluationRow& row : Eval) MaskEditX1Change(row.edit);
+    for (EvaluationRow& row : evalRows_) MaskEditX1Change(row.edit);
 }
 
 void TFormMain::itmLineClick() {

@@ -60,7 +60,7 @@ void TFormMain::itmCoefCopyClick() {
 }
 
 void TFormMain::itmCopyYClick(int k) {
-    if (k >= 1 && k <= 10) CopyAnsiStringToClipboard(Eval[k - 1].panel->text());
+    if (k >= 1 && k <= 10) CopyAnsiStringToClipboard(evalRows_[k - 1].panel->text());
 }
 
 void TFormMain::btnGraphCopyClick() {

@@ -15,9 +15,9 @@
 
 void TFormMain::MaskEditX1Change(QObject* sender) {
     int k = 0;
-    while (k < 10 && sender != Eval[k].edit && sender != Eval[k].check) ++k;
+    while (k < 10 && sender != evalRows_[k].edit && sender != evalRows_[k].check) ++k;
     if (k == 10) return;
-    EvaluationRow& row = Eval[k];
+    EvaluationRow& row = evalRows_[k];
 
     const std::string text = row.edit->text().toStdString();
     if (kurv::IsPartialNumberText(text)) return;
@@ -44,7 +44,7 @@ void TFormMain::CheckBox1Click(QObject* sender) {
 }
 
 void TFormMain::SetEvaluationRowsVisible(bool shown) {
-    for (EvaluationRow& r : Eval) {
+    for (EvaluationRow& r : evalRows_) {
         for (QWidget* w :
              {static_cast<QWidget*>(r.edit), static_cast<QWidget*>(r.panel), static_cast<QWidget*>(r.check),
               static_cast<QWidget*>(r.staticX), static_cast<QWidget*>(r.staticY)})
