@@ -277,6 +277,7 @@ void TFormMain::BuildMenus() {
               {"N8", kSeparator, "", nullptr},
               {"itmExit", TextId::ItemExit, "", &TFormMain::itmExitClick}},
              Qt::WindowShortcut);
+    BuildReportItems(file);
 
     static const TwinRow kTableCommands[] = {
         {"itmClearMain", "itmClear", TextId::ItemTableClear, "", &TFormMain::itmClearClick},
