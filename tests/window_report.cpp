@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 
 #include "app/formmain.h"

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/dialogs.h"
