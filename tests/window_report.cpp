@@ -15,7 +15,6 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <algorithm>
 #include <csignal>
 
 #include "app/formmain.h"
@@ -76,11 +75,8 @@ class ReportTest : public QObject {
                                  {"4.25", "2"}, {"9", "3"},   {"11", "4"}};
         kurv::DataTable& t = form_->Table();
         for (int r = 0; r < 6; ++r)
-            for (int c = 0; c < 2; ++c) {
-                std::string s = rows[r][c];
-                if (sep != '.') std::replace(s.begin(), s.end(), '.', sep);
-                t.SetCell(c, r + 1, s);
-            }
+            for (int c = 0; c < 2; ++c)
+                t.SetCell(c, r + 1, QString(rows[r][c]).replace('.', QChar(sep)).toStdString());
         Grid()->TableReset();
         form_->sgDataClick();
     }
