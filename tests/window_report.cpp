@@ -227,7 +227,7 @@ class ReportTest : public QObject {
     // A long table runs over pages, each with its header and number.
     void longTableRunsOverPages() {
         kurv::Report r;
-        r.title = "T";
+        r.title = std::string("Title");
         r.columns = {"№", "Y", "X", "F", "R"};
         for (int i = 1; i <= 2000; ++i) r.rows.push_back({i, "1", "2", "3", "4", kurv::ResidualClass::Near});
         QByteArray pdf;
