@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +83,23 @@ QString QtDialogs::SaveFileName(QWidget* owner, const QString& initial) {
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     return RunFileDialog(dlg, initial);
+}
+
+QString QtDialogs::SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
+                                        int& filter) {
+    QFileDialog dlg(owner);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilters(filters);
+    // A name typed without an extension gets the chosen filter's.
+    auto suffixOf = [](const QString& f) {
+        return f.section(QStringLiteral("*."), 1).section(QLatin1Char(')'), 0, 0);
+    };
+    if (!filters.isEmpty()) dlg.setDefaultSuffix(suffixOf(filters.first()));
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg,
+                     [&](const QString& f) { dlg.setDefaultSuffix(suffixOf(f)); });
+    const QString name = RunFileDialog(dlg, initial);
+    filter = std::max(0, int(filters.indexOf(dlg.selectedNameFilter())));
+    return name;
 }
 
 void QtDialogs::PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) {

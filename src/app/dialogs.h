@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QFileDialog;
@@ -35,6 +36,14 @@ class Dialogs {
     // the last file name. An empty result means the dialog was cancelled.
     virtual QString OpenFileName(QWidget* owner, const QString& initial) = 0;
     virtual QString SaveFileName(QWidget* owner, const QString& initial) = 0;
+    // A save dialog with filters ("Name (*.ext)") that asks before replacing a
+    // file; `filter` gets the index of the filter chosen. By default the plain
+    // save dialog with the first filter.
+    virtual QString SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
+                                         int& filter) {
+        filter = 0;
+        return filters.isEmpty() ? QString() : SaveFileName(owner, initial);
+    }
 
     // The print preview: `paint` renders the page onto a printer. Returns when closed.
     virtual void PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) = 0;
@@ -54,6 +63,8 @@ class QtDialogs : public Dialogs {
                 int defaultButton = 0) override;
     QString OpenFileName(QWidget* owner, const QString& initial) override;
     QString SaveFileName(QWidget* owner, const QString& initial) override;
+    QString SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
+                                 int& filter) override;
     void PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) override;
     int Exec(QWidget* dialog) override;
 

@@ -128,7 +128,7 @@ void TFormMain::BuildControls() {
     LabelMaxErr = Place(Captioned(new QLabel(GroupBoxKoef), TextId::MaxErrorLabel), "LabelMaxErr", 8, 112);
     lblMaxErr = Place(new QLabel("0", GroupBoxKoef), "lblMaxErr", 128, 112, 50, -1);
     LabelRms = Place(Captioned(new QLabel(GroupBoxKoef), TextId::RmsLabel), "LabelRms", 8, 128);
-    LabelRms->setToolTip(QString::fromUtf8("(по ГОСТ 17624-87)"));
+    LabelRms->setToolTip(QString::fromUtf8(kurv::kRmsNote));
     LabelRms->installEventFilter(this);  // the hint is kept but not displayed
     lblSigma = Place(new QLabel("0", GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
     BuildFitWarning(GroupBoxKoef);
@@ -277,6 +277,7 @@ void TFormMain::BuildMenus() {
               {"N8", kSeparator, "", nullptr},
               {"itmExit", TextId::ItemExit, "", &TFormMain::itmExitClick}},
              Qt::WindowShortcut);
+    BuildReportItems(file);
 
     static const TwinRow kTableCommands[] = {
         {"itmClearMain", "itmClear", TextId::ItemTableClear, "", &TFormMain::itmClearClick},

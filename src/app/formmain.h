@@ -25,6 +25,7 @@
 #include "core/datatable.h"
 #include "core/fit.h"
 #include "core/recalc.h"
+#include "core/report.h"
 #include "core/uitext.h"
 
 class QAction;
@@ -160,6 +161,9 @@ class TFormMain : public QMainWindow {
     void btnPrintClick();
     void Chart1ClickSeries(int series, int valueIndex, Qt::MouseButton button);
     void Chart1Click();
+    void itmSaveChartClick();        // output/savechart.cpp: the chart as an SVG, PNG or PDF file
+    void itmReportClick();           // output/reportcommands.cpp: the calibration report
+    kurv::Report ReportNow() const;  // its texts from what the window shows now
 
     // ---- Localization
     void ApplyLanguage(int language);
@@ -232,6 +236,8 @@ class TFormMain : public QMainWindow {
     void CompareFormClose();
     void TableChanged();  // after a core operation rewrote the table
     void BuildUndoItems(QMenu* edit);
+    void BuildReportItems(QMenu* file);
+    void RetextReportItems(int language);
     void RetextUndoItems(int language);
     void PasteDone(int result);  // the message when nothing was pasted, then the recalculation
     int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore
@@ -297,5 +303,8 @@ class TFormMain : public QMainWindow {
     QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
     QAction* itmCompare = nullptr;
     QAction* itmCoefCopyFull = nullptr;
+    QAction* itmSaveChart = nullptr;
+    QAction* itmReport = nullptr;
+    QString lastChartName_;
     TFormCompare* FormCompare = nullptr;
 };

@@ -61,6 +61,9 @@ enum class TextId : int {
     Count
 };
 
+// The hint beside the RMS deviation, the same in both languages.
+inline constexpr const char* kRmsNote = "(по ГОСТ 17624-87)";
+
 constexpr int kUiTextCount = static_cast<int>(TextId::Count);
 
 // Text `id` in `language` (0 Russian, 1 English; anything else is Russian).

@@ -25,10 +25,6 @@ using kurv::TextId;
 
 namespace {
 
-const QColor kBlue(0, 0, 255);
-const QColor kPurple(128, 0, 128);
-const QColor kRed(255, 0, 0);
-
 // Clears the flag when the run ends, by an error too.
 class RunningFlag {
   public:
@@ -145,7 +141,8 @@ void TFormMain::sgDataClick() {
         Chart1->ClearAll();
         double xmin = 0, xmax = 0;
         {
-            TChart::Fill points = Chart1->Refill(1, {kBlue, kPurple, kRed}, pairs.rows.size());
+            TChart::Fill points =
+                Chart1->Refill(1, {kResidualColours.begin(), kResidualColours.end()}, pairs.rows.size());
             for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
                 const double y = pairs.y[i];
                 const double x = pairs.x[i];

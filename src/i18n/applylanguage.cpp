@@ -28,6 +28,7 @@ void TFormMain::ApplyLanguage(int language) {
     RetextUndoItems(language);
     SetFitWarningLanguage(language);
     ApplyExtraLanguage(language);
+    RetextReportItems(language);
 
     table_.SetCell(0, 0, Text(TextId::HeaderTrueY).toStdString());
     table_.SetCell(1, 0, Text(TextId::HeaderGaugeX).toStdString());

@@ -30,6 +30,10 @@
 class QRubberBand;
 class QValueAxis;
 
+// The measured points' colours by the class of their residual: near, middle, far.
+inline const std::array<QColor, 3> kResidualColours{QColor(0, 0, 255), QColor(128, 0, 128),
+                                                    QColor(255, 0, 0)};
+
 // One point as the chart hands it out (and as callers may hand it in).
 struct ChartPoint {
     double x = 0;
