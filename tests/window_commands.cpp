@@ -53,7 +53,7 @@ class CommandsTest : public QObject {
         if (!a) qFatal("no item %s", item);
         a->trigger();
     }
-    QString Cell(int c, int r) { return QString::fromStdString(T().Cell(c, r)); }
+    QString Cell(int c, int r) { return QString::fromStdString(std::string(T().Cell(c, r))); }
     QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
     static QString Clip() { return QGuiApplication::clipboard()->text(); }
     static void SetClip(const QString& t) { QGuiApplication::clipboard()->setText(t); }

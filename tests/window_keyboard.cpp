@@ -52,7 +52,7 @@ class KeyboardTest : public QObject {
         }
         Grid()->TableReset();
     }
-    QString Cell(int c, int r) { return QString::fromStdString(T().Cell(c, r)); }
+    QString Cell(int c, int r) { return QString::fromStdString(std::string(T().Cell(c, r))); }
     QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
 
   private slots:
