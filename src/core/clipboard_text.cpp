@@ -27,17 +27,26 @@ void ForEachToken(std::string_view text, Fn&& fn) {
     }
 }
 
-std::size_t CountTokens(std::string_view text) {
-    std::size_t count = 0;
-    ForEachToken(text, [&](std::string_view) { ++count; });
-    return count;
+struct TokenCount {
+    std::size_t tokens = 0;
+    std::size_t longBytes = 0;  // of the texts too long for a cell's own record
+};
+
+TokenCount CountTokens(std::string_view text) {
+    TokenCount n;
+    ForEachToken(text, [&](std::string_view token) {
+        ++n.tokens;
+        if (token.size() > TextRows::kInlineBytes) n.longBytes += token.size();
+    });
+    return n;
 }
 
 // Writes the tokens in pairs from column 0 of row `first`; the table is first
 // sized to hold them with one empty row after the last pair.
-void WritePairs(DataTable& table, int first, std::string_view text, std::size_t tokens) {
-    const int lastRow = first + static_cast<int>((tokens + 1) / 2) - 1;
+void WritePairs(DataTable& table, int first, std::string_view text, TokenCount n) {
+    const int lastRow = first + static_cast<int>((n.tokens + 1) / 2) - 1;
     table.SetRowCount(lastRow + 2);
+    table.ReserveText(n.longBytes);
     std::size_t k = 0;
     ForEachToken(text, [&](std::string_view token) {
         table.SetCell(static_cast<int>(k % 2), first + static_cast<int>(k / 2), token);
@@ -81,16 +90,16 @@ std::vector<std::string_view> ClipboardTokens(std::string_view text) {
 }
 
 PasteResult PasteTable(DataTable& table, std::string_view text) {
-    const std::size_t tokens = CountTokens(text);
-    if (tokens == 0) return PasteResult::NoTokens;
+    const TokenCount tokens = CountTokens(text);
+    if (tokens.tokens == 0) return PasteResult::NoTokens;
     table.SetRowCount(1);  // every data row emptied
     WritePairs(table, 1, text, tokens);
     return PasteResult::Pasted;
 }
 
 PasteResult AppendTable(DataTable& table, std::string_view text) {
-    const std::size_t tokens = CountTokens(text);
-    if (tokens == 0) return PasteResult::NoTokens;
+    const TokenCount tokens = CountTokens(text);
+    if (tokens.tokens == 0) return PasteResult::NoTokens;
     int first = std::max(table.RowCount() - 1, 1);
     if (first < table.RowCount() && (!table.Cell(0, first).empty() || !table.Cell(1, first).empty())) ++first;
     WritePairs(table, first, text, tokens);
@@ -98,15 +107,16 @@ PasteResult AppendTable(DataTable& table, std::string_view text) {
 }
 
 PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::string_view text) {
-    const std::size_t tokens = CountTokens(text);
-    if (tokens == 0) return PasteResult::NoTokens;
+    const TokenCount tokens = CountTokens(text);
+    if (tokens.tokens == 0) return PasteResult::NoTokens;
     const int c = OperandColumn(blockLeftColumn);
     for (int r = 1; r < table.RowCount(); ++r) {
         table.SetCell(c, r, {});
         table.SetCell(2, r, {});
     }
-    const int needed = static_cast<int>(tokens) + 2;
+    const int needed = static_cast<int>(tokens.tokens) + 2;
     if (needed > table.RowCount()) table.SetRowCount(needed);
+    table.ReserveText(tokens.longBytes);
     int row = 1;
     ForEachToken(text, [&](std::string_view token) { table.SetCell(c, row++, token); });
     return PasteResult::Pasted;

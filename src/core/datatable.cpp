@@ -9,7 +9,6 @@ namespace kurv {
 
 namespace {
 
-constexpr std::size_t kInlineMax = 15;
 // The arena is rewritten only once its unused part is worth the copy.
 constexpr std::size_t kCompactFrom = std::size_t{1} << 16;
 
@@ -77,7 +76,7 @@ void TextRows::Resize(int count) {
 
 void TextRows::SetCell(int col, int row, std::string_view text) {
     Rec& r = rows_[row][col];
-    if (text.size() <= kInlineMax) {
+    if (text.size() <= kInlineBytes) {
         Release(r);
         r.SetInline(text);
         MaybeCompact();
@@ -89,10 +88,23 @@ void TextRows::SetCell(int col, int row, std::string_view text) {
         SetCell(col, row, copy);
         return;
     }
+    if (r.IsLong() && text.size() <= r.Size()) {
+        // Rewritten in place: a recalculation rewrites a million column-2
+        // texts of much the same length each run.
+        dead_ += r.Size() - text.size();
+        text.copy(arena_.data() + r.Offset(), text.size());
+        r.SetLong(r.Offset(), text.size());
+        MaybeCompact();
+        return;
+    }
     Release(r);
     r.SetLong(arena_.size(), text.size());
     arena_.append(text);
     MaybeCompact();
+}
+
+void TextRows::ReserveText(std::size_t bytes) {
+    arena_.reserve(arena_.size() + bytes);
 }
 
 const TextRows::Row TextRows::RowAt(int row) const {

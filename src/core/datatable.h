@@ -22,6 +22,8 @@ namespace kurv {
 class TextRows {
   public:
     static constexpr int kColumns = 3;
+    // Texts up to this many bytes are held in the cell's own record.
+    static constexpr std::size_t kInlineBytes = 15;
     // A row's texts copied out of the store or into it.
     using Row = std::array<std::string, kColumns>;
 
@@ -34,6 +36,9 @@ class TextRows {
     // Valid until the next change of the store.
     std::string_view Cell(int col, int row) const { return rows_[row][col].View(arena_); }
     void SetCell(int col, int row, std::string_view text);
+    // Room for this many more bytes of long texts, so that filling a large
+    // table does not copy the texts again and again as the arena grows.
+    void ReserveText(std::size_t bytes);
     // A copy (const, so that assigning to it cannot be mistaken for a change).
     const Row RowAt(int row) const;
     void SetRow(int row, const Row& texts);
@@ -114,6 +119,7 @@ class DataTable {
         ++revision_;
         rows_.SetRow(row, texts);
     }
+    void ReserveText(std::size_t bytes) { rows_.ReserveText(bytes); }
     // Every row copied out (tests and small tables).
     std::vector<Row> Rows() const;
 
