@@ -26,7 +26,7 @@ kurv::DataTable FilledTable(int n, unsigned seed, int distinctKeys = 0) {
     for (int i = 0; i < n; ++i) {
         char x[32];
         std::snprintf(x, sizeof x, "%d.%03d", keys[i] / 7, keys[i] % 1000);
-        t.RowAt(i + 1) = {std::to_string(keys[i]), x, "1.2345678"};
+        t.SetRow(i + 1, {std::to_string(keys[i]), x, "1.2345678"});
     }
     return t;
 }

@@ -172,7 +172,7 @@ TEST(ClipboardText, Append) {
 
 TEST(ClipboardText, PasteColumn) {
     DataTable t(100);
-    for (int r = 1; r < 100; ++r) t.RowAt(r) = {"y" + std::to_string(r), "x" + std::to_string(r), "f"};
+    for (int r = 1; r < 100; ++r) t.SetRow(r, {"y" + std::to_string(r), "x" + std::to_string(r), "f"});
     ASSERT_EQ(kurv::PasteColumn(t, 1, "10\r\n20\r\n30\r\n"), PasteResult::Pasted);
     EXPECT_EQ(t.RowCount(), 100);
     EXPECT_EQ(t.RowAt(1), (Row{"y1", "10", ""}));

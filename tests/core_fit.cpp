@@ -338,8 +338,12 @@ TEST(DataTable, RevisionFollowsEveryChange) {
         changes([&] { (void)read.Cell(0, 1), (void)read.Rows(), (void)read.RowAt(1), (void)t.Counts(1); }));
     EXPECT_TRUE(changes([&] { t.SetCell(2, 1, "x"); }));
     EXPECT_TRUE(changes([&] { t.SetRowCount(5); }));
-    EXPECT_TRUE(changes([&] { t.RowAt(1)[0] = "3"; }));
-    EXPECT_TRUE(changes([&] { t.Rows().pop_back(); }));
+    EXPECT_TRUE(changes([&] { t.SetRow(1, {"3", "", ""}); }));
+    EXPECT_TRUE(changes([&] { t.EraseRows(4, 1); }));
+    EXPECT_TRUE(changes([&] { t.ReorderRows({0, 2, 1}); }));
+    EXPECT_TRUE(changes([&] { t.MoveColumn(0, 2); }));
+    EXPECT_TRUE(changes([&] { (void)t.SpliceRows(1, 1, kurv::TextRows(2)); }));
+    EXPECT_TRUE(changes([&] { t.SetRows(kurv::TextRows(3)); }));
 }
 
 TEST(Evaluate, StartsAsTheIdentity) {

@@ -26,9 +26,9 @@ void LiteralSort(DataTable& t, int k, char sep) {
     int moved = 0;
     auto takeOut = [&](int p) {
         Row held = t.RowAt(p);
-        for (int r = p + 1; r <= t.RowCount() - 1; ++r) t.RowAt(r - 1) = t.RowAt(r);
+        for (int r = p + 1; r <= t.RowCount() - 1; ++r) t.SetRow(r - 1, t.RowAt(r));
         if (!held[0].empty() || !held[1].empty() || !held[2].empty()) {
-            t.RowAt(t.RowCount() - 1) = held;
+            t.SetRow(t.RowCount() - 1, held);
             ++moved;
         } else {
             t.SetRowCount(t.RowCount() - 1);
@@ -50,7 +50,9 @@ void LiteralSort(DataTable& t, int k, char sep) {
                 continue;
             }
             if (*v > *w) {
-                std::swap(t.RowAt(i), t.RowAt(j));
+                const Row a = t.RowAt(i);
+                t.SetRow(i, t.RowAt(j));
+                t.SetRow(j, a);
                 v = w;
             }
             ++j;

@@ -10,8 +10,8 @@ using Rows = std::vector<kurv::DataTable::Row>;
 // A table of `rowCount` rows: a header, then `data`, then empty rows.
 inline kurv::DataTable TableOf(const Rows& data, int rowCount) {
     kurv::DataTable t(rowCount);
-    t.RowAt(0) = {"Y", "X", "F"};
-    for (std::size_t i = 0; i < data.size(); ++i) t.RowAt(static_cast<int>(i) + 1) = data[i];
+    t.SetRow(0, {"Y", "X", "F"});
+    for (std::size_t i = 0; i < data.size(); ++i) t.SetRow(static_cast<int>(i) + 1, data[i]);
     return t;
 }
 
@@ -21,5 +21,7 @@ inline kurv::DataTable Make(const Rows& data, int emptyRows = 0) {
 }
 
 inline Rows DataRows(const kurv::DataTable& t) {
-    return Rows(t.Rows().begin() + 1, t.Rows().end());
+    Rows all = t.Rows();
+    all.erase(all.begin());
+    return all;
 }

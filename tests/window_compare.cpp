@@ -34,9 +34,9 @@ class CompareTest : public QObject, WindowFixture {
     void Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
         kurv::DataTable& t = form_->Table();
         t.SetRowCount(static_cast<int>(rows.size()) + 2);
-        for (int r = 1; r < t.RowCount(); ++r) t.RowAt(r) = {};
+        for (int r = 1; r < t.RowCount(); ++r) t.SetRow(r, {});
         for (std::size_t i = 0; i < rows.size(); ++i)
-            t.RowAt(static_cast<int>(i) + 1) = {rows[i].first, rows[i].second, ""};
+            t.SetRow(static_cast<int>(i) + 1, {rows[i].first, rows[i].second, ""});
         W<TStringGrid>("sgData")->TableReset();
     }
     static std::vector<std::pair<std::string, std::string>> RandomRows(std::mt19937_64& rng, char sep,

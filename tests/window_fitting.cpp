@@ -40,7 +40,7 @@ class FittingTest : public QObject, WindowFixture {
 
     TChart* Chart() { return W<TChart>("Chart1"); }
     void SetKind(int kind) { W<QComboBox>("ComboBox1")->setCurrentIndex(kind); }
-    QString Column2(int row) { return QString::fromStdString(form_->Table().Cell(2, row)); }
+    QString Column2(int row) { return QString::fromStdString(std::string(form_->Table().Cell(2, row))); }
 
   private slots:
     void linearWorkedExample_data() {
@@ -146,7 +146,7 @@ class FittingTest : public QObject, WindowFixture {
         QCOMPARE(dialogs_->messages.size(), 1);
         QCOMPARE(dialogs_->messages[0].text.left(20), QString::fromUtf8("7x не является прави"));
         QCOMPARE(dialogs_->messages[0].caption, QString::fromUtf8("Неверный ввод числа"));
-        QCOMPARE(QString::fromStdString(form_->Table().Cell(0, 4)), QString("7x"));
+        QCOMPARE(QString::fromStdString(std::string(form_->Table().Cell(0, 4))), QString("7x"));
         QTest::keyClick(editor, Qt::Key_Return);  // to X of the same row; the row does not count yet
         QTest::keyClicks(editor, "4");
         QTest::keyClick(editor, Qt::Key_Return);

@@ -329,7 +329,9 @@ class GridTest : public QObject {
         QString seen;  // the data as the handler finds them
         connect(w->grid, &TStringGrid::columnMoved, [&] {
             for (int c = 0; c < 3; ++c)
-                seen += QString::fromStdString(w->table.Cell(c, 0) + w->table.Cell(c, 1)) + " ";
+                seen += QString::fromStdString(std::string(w->table.Cell(c, 0)) +
+                                               std::string(w->table.Cell(c, 1))) +
+                        " ";
         });
         QHeaderView* header = w->grid->horizontalHeader();
         const int y = header->height() / 2;

@@ -194,7 +194,8 @@ class SettingsTest : public QObject, WindowFixture {
         QCOMPARE(Caption("PanelResult"), formula);
         QCOMPARE(Caption("PanelA1"), QString("A1 = 2.0000000"));
         QCOMPARE(W<QLabel>("LabelMaxErr")->text(), QString::fromUtf8("Макс. ошибка"));
-        QCOMPARE(QString::fromStdString(form_->Table().Cell(0, 0)), QString::fromUtf8("Y (истинное)"));
+        QCOMPARE(QString::fromStdString(std::string(form_->Table().Cell(0, 0))),
+                 QString::fromUtf8("Y (истинное)"));
     }
 
     // Every recorded caption shows its table text in each language, and no text

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace kurv {
@@ -36,14 +37,13 @@ constexpr std::uint16_t kCp1251High[128] = {
 }  // namespace
 
 std::string DataFileBytes(const DataTable& table) {
-    const auto& rows = table.Rows();
     std::size_t size = 0;
-    for (std::size_t r = 1; r < rows.size(); ++r) size += rows[r][0].size() + rows[r][1].size() + 2;
+    for (int r = 1; r < table.RowCount(); ++r) size += table.Cell(0, r).size() + table.Cell(1, r).size() + 2;
     std::string out;
     out.reserve(size);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const std::string& y = rows[r][0];
-        const std::string& x = rows[r][1];
+    for (int r = 1; r < table.RowCount(); ++r) {
+        const std::string_view y = table.Cell(0, r);
+        const std::string_view x = table.Cell(1, r);
         if (y.empty() && x.empty()) continue;
         out += y;
         out += ' ';
@@ -74,8 +74,9 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
     if (lines > static_cast<std::size_t>(std::numeric_limits<int>::max() - 2))
         return DataFileRead::InvalidData;
     // Built aside, so that running out of memory leaves the table as it was.
-    std::vector<DataTable::Row> rows(lines + 2);
-    rows[0] = table.RowAt(0);
+    TextRows rows(static_cast<int>(lines + 2));
+    rows.SetRow(0, table.RowAt(0));
+    rows.ReserveText(rest.size());  // the texts are no longer than the file
     for (std::size_t row = 1; !rest.empty(); ++row) {
         const std::size_t end = rest.find(eol);
         std::string_view line = rest.substr(0, end);
@@ -85,11 +86,11 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
             while (i < line.size() && IsBlank(line[i])) ++i;
             std::size_t j = i;
             while (j < line.size() && !IsBlank(line[j])) ++j;
-            rows[row][col].assign(line.substr(i, j - i));
+            rows.SetCell(col, static_cast<int>(row), line.substr(i, j - i));
             line.remove_prefix(j);
         }
     }
-    table.Rows().swap(rows);
+    table.SetRows(std::move(rows));
     return DataFileRead::Read;
 }
 

@@ -6,7 +6,7 @@ namespace kurv {
 
 namespace {
 
-double CellValue(const std::string& text, char sep, int row, int col) {
+double CellValue(std::string_view text, char sep, int row, int col) {
     try {
         return TextToNumber(text, sep);
     } catch (const ArithmeticError&) {

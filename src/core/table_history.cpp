@@ -1,39 +1,25 @@
 #include "core/table_history.h"
 
 #include <algorithm>
-#include <iterator>
-#include <string>
 #include <utility>
 
 namespace kurv {
 
 TableChange DiffTables(DataTable&& before, const DataTable& after) {
-    auto& old = before.Rows();
-    const auto& now = after.Rows();
-    const int nb = static_cast<int>(old.size());
-    const int na = static_cast<int>(now.size());
+    const int nb = before.RowCount();
+    const int na = after.RowCount();
     int first = 1;
-    while (first < nb && first < na && old[first] == now[first]) ++first;
+    while (first < nb && first < na && before.SameRow(first, after, first)) ++first;
     int tail = 0;
     const int maxTail = std::max(0, std::min(nb, na) - first);
-    while (tail < maxTail && old[nb - 1 - tail] == now[na - 1 - tail]) ++tail;
+    while (tail < maxTail && before.SameRow(nb - 1 - tail, after, na - 1 - tail)) ++tail;
 
     TableChange change;
     change.first = first;
     const int end = std::max(first, nb - tail);
-    if (first < end)
-        change.before.assign(std::make_move_iterator(old.begin() + first),
-                             std::make_move_iterator(old.begin() + end));
+    if (first < end) change.before = before.SliceRows(first, end - first);
     change.afterRows = std::max(0, na - tail - first);
     return change;
-}
-
-std::size_t RowBytes(const DataTable::Row& row) {
-    static const std::size_t kInline = std::string().capacity();
-    std::size_t bytes = 0;
-    for (const std::string& s : row)
-        if (s.capacity() > kInline) bytes += s.capacity() + 1;
-    return bytes;
 }
 
 void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) {
@@ -53,28 +39,14 @@ void TableHistory::Record(TableChange change, const TableCursor& before, const T
 }
 
 std::size_t TableHistory::StepBytes(const Step& s) {
-    std::size_t bytes = sizeof(Step) + s.rows.capacity() * sizeof(DataTable::Row);
-    for (const DataTable::Row& r : s.rows) bytes += RowBytes(r);
-    return bytes;
+    return sizeof(Step) + s.rows.Bytes();
 }
 
 bool TableHistory::Swap(Step& s, DataTable& table) {
-    auto& rows = table.Rows();
-    const int count = static_cast<int>(rows.size());
-    if (s.first < 1 || s.first + s.shownRows > count) return false;
-    const auto begin = rows.begin() + s.first;
-    const int stored = static_cast<int>(s.rows.size());
-    if (stored == s.shownRows) {
-        std::swap_ranges(begin, begin + stored, s.rows.begin());
-    } else {
-        std::vector<DataTable::Row> shown(std::make_move_iterator(begin),
-                                          std::make_move_iterator(begin + s.shownRows));
-        rows.erase(begin, begin + s.shownRows);
-        rows.insert(rows.begin() + s.first, std::make_move_iterator(s.rows.begin()),
-                    std::make_move_iterator(s.rows.end()));
-        s.rows = std::move(shown);
-        s.shownRows = stored;
-    }
+    if (s.first < 1 || s.first + s.shownRows > table.RowCount()) return false;
+    const int stored = s.rows.RowCount();
+    s.rows = table.SpliceRows(s.first, s.shownRows, std::move(s.rows));
+    s.shownRows = stored;
     return true;
 }
 

@@ -29,17 +29,14 @@ struct TableCursor {
 // afterRows - 1 of the newer one; the rows above and below are equal.
 struct TableChange {
     int first = 1;
-    std::vector<DataTable::Row> before;
+    TextRows before;
     int afterRows = 0;
-    bool Empty() const { return before.empty() && afterRows == 0; }
+    bool Empty() const { return before.RowCount() == 0 && afterRows == 0; }
 };
 
-// Compares the data rows of `before` and `after`; the changed rows are moved
+// Compares the data rows of `before` and `after`; the changed rows are taken
 // out of `before`, which is left in an unspecified state.
 TableChange DiffTables(DataTable&& before, const DataTable& after);
-
-// The heap bytes a row holds besides its own size.
-std::size_t RowBytes(const DataTable::Row& row);
 
 class TableHistory {
   public:
@@ -68,8 +65,8 @@ class TableHistory {
   private:
     struct Step {
         int first = 1;
-        std::vector<DataTable::Row> rows;  // the region on the side not shown
-        int shownRows = 0;                 // the region's length in the table now
+        TextRows rows;      // the region on the side not shown
+        int shownRows = 0;  // the region's length in the table now
         TableCursor before;
         TableCursor after;
         std::size_t bytes = 0;

@@ -11,10 +11,6 @@ namespace kurv {
 
 namespace {
 
-bool WhollyEmpty(const DataTable::Row& row) {
-    return row[0].empty() && row[1].empty() && row[2].empty();
-}
-
 // Counts over the places 0 .. n-1: prefix sums and the k-th free place.
 class Fenwick {
   public:
@@ -54,25 +50,22 @@ int OperandColumn(int blockLeftColumn) {
 }
 
 void ClearTable(DataTable& table) {
-    auto& rows = table.Rows();
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        rows[r][0].clear();
-        rows[r][1].clear();
+    for (int r = 1; r < table.RowCount(); ++r) {
+        table.SetCell(0, r, {});
+        table.SetCell(1, r, {});
     }
 }
 
 void ClearColumn(DataTable& table, int blockLeftColumn) {
     const int c = OperandColumn(blockLeftColumn);
-    auto& rows = table.Rows();
-    for (std::size_t r = 1; r < rows.size(); ++r) rows[r][c].clear();
+    for (int r = 1; r < table.RowCount(); ++r) table.SetCell(c, r, {});
 }
 
 void DeleteRows(DataTable& table, int topRow, int bottomRow) {
-    auto& rows = table.Rows();
     const int last = table.RowCount() - 1;
     topRow = std::max(topRow, 1);
     bottomRow = std::min(bottomRow, last);
-    if (topRow <= bottomRow) rows.erase(rows.begin() + topRow, rows.begin() + bottomRow + 1);
+    if (topRow <= bottomRow) table.EraseRows(topRow, bottomRow - topRow + 1);
     if (table.RowCount() < 2) table.SetRowCount(2);
 }
 
@@ -162,37 +155,35 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys)
 //   examined, stays in front of those moved behind it.
 void SortRows(DataTable& table, int keyColumn, char sep) {
     keyColumn = std::clamp(keyColumn, 0, DataTable::kColumns - 1);
-    auto& rows = table.Rows();
-    const std::size_t last = rows.size() - 1;
+    const int last = table.RowCount() - 1;
     if (last >= 2) {
-        std::vector<std::optional<long double>> keys(rows.size());
-        for (std::size_t r = 1; r <= last; ++r) {
-            auto v = ParseNumber(rows[r][keyColumn], sep);
+        std::vector<std::optional<long double>> keys(static_cast<std::size_t>(last) + 1);
+        for (int r = 1; r <= last; ++r) {
+            auto v = ParseNumber(table.Cell(keyColumn, r), sep);
             if (v && !std::isnan(*v)) keys[r] = *v;
         }
-        std::vector<DataTable::Row> sorted;
-        sorted.reserve(rows.size() + 1);
-        sorted.push_back(std::move(rows[0]));
+        std::vector<int> sorted;  // the rows in their new order, header first
+        sorted.reserve(static_cast<std::size_t>(last) + 1);
+        sorted.push_back(0);
         bool numericBeforeLast = false;
-        for (std::size_t r = 1; r < last && !numericBeforeLast; ++r) numericBeforeLast = keys[r].has_value();
+        for (int r = 1; r < last && !numericBeforeLast; ++r) numericBeforeLast = keys[r].has_value();
         if (numericBeforeLast) {
-            std::vector<std::size_t> numericRows;
+            std::vector<int> numericRows;
             std::vector<long double> numericKeys;
-            for (std::size_t r = 1; r <= last; ++r) {
+            for (int r = 1; r <= last; ++r) {
                 if (!keys[r]) continue;
                 numericRows.push_back(r);
                 numericKeys.push_back(*keys[r]);
             }
-            for (std::size_t k : ExchangeSortOrder(numericKeys))
-                sorted.push_back(std::move(rows[numericRows[k]]));
-            for (std::size_t r = 1; r <= last; ++r)
-                if (!keys[r] && !WhollyEmpty(rows[r])) sorted.push_back(std::move(rows[r]));
+            for (std::size_t k : ExchangeSortOrder(numericKeys)) sorted.push_back(numericRows[k]);
+            for (int r = 1; r <= last; ++r)
+                if (!keys[r] && !table.RowEmpty(r)) sorted.push_back(r);
         } else {
-            sorted.push_back(std::move(rows[last]));
-            for (std::size_t r = 1; r < last; ++r)
-                if (!WhollyEmpty(rows[r])) sorted.push_back(std::move(rows[r]));
+            sorted.push_back(last);
+            for (int r = 1; r < last; ++r)
+                if (!table.RowEmpty(r)) sorted.push_back(r);
         }
-        rows = std::move(sorted);
+        table.ReorderRows(sorted);
     }
     table.SetRowCount(table.RowCount() + 1);
 }

@@ -36,15 +36,21 @@ void TFormMain::PasteDone(int result) {
 
 void TFormMain::itmTablPasteClick() {
     const auto step = undo_->Begin();
-    PasteDone(static_cast<int>(kurv::PasteTable(table_, ClipboardText())));
+    // The clipboard's copy goes before the recalculation.
+    const auto result = kurv::PasteTable(table_, ClipboardText());
+    PasteDone(static_cast<int>(result));
 }
 
 void TFormMain::itmAppendClick() {
     const auto step = undo_->Begin();
-    PasteDone(static_cast<int>(kurv::AppendTable(table_, ClipboardText())));
+    // The clipboard's copy goes before the recalculation.
+    const auto result = kurv::AppendTable(table_, ClipboardText());
+    PasteDone(static_cast<int>(result));
 }
 
 void TFormMain::itmColPasteClick() {
     const auto step = undo_->Begin();
-    PasteDone(static_cast<int>(kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText())));
+    // The clipboard's copy goes before the recalculation.
+    const auto result = kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText());
+    PasteDone(static_cast<int>(result));
 }

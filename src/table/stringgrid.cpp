@@ -26,8 +26,9 @@ constexpr std::array<int, DataTable::kColumns> kDesignedWidths = {73, 81, 64};
 // read-only; typing over it while it is wholly selected replaces it.
 constexpr std::size_t kEditableBytes = 100'000;
 
-QString EditorTextOf(const std::string& cell) {
-    return cell.size() > kEditableBytes ? TableModel::ShownText(cell) : QString::fromStdString(cell);
+QString EditorTextOf(std::string_view cell) {
+    return cell.size() > kEditableBytes ? TableModel::ShownText(cell)
+                                        : QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
 }
 
 }  // namespace
@@ -105,7 +106,7 @@ void TStringGrid::SetRowCount(int count) {
 }
 
 std::string TStringGrid::Cell(int col, int row) const {
-    return model_->HasCell(col, row) ? table_->Cell(col, row) : std::string();
+    return model_->HasCell(col, row) ? std::string(table_->Cell(col, row)) : std::string();
 }
 
 void TStringGrid::SetCell(int col, int row, std::string text) {
@@ -253,10 +254,11 @@ void TStringGrid::FollowCurrent() {
 }
 
 void TStringGrid::LoadEditor() {
-    const std::string* cell = IsDataCell(editCol_, editRow_) ? &table_->Cell(editCol_, editRow_) : nullptr;
-    editorCut_ = cell && cell->size() > kEditableBytes;
+    const bool cell = IsDataCell(editCol_, editRow_);
+    const std::string_view text = cell ? table_->Cell(editCol_, editRow_) : std::string_view();
+    editorCut_ = text.size() > kEditableBytes;
     editor_->setReadOnly(editorCut_);
-    editor_->setText(cell ? EditorTextOf(*cell) : QString());
+    editor_->setText(cell ? EditorTextOf(text) : QString());
     editor_->selectAll();
 }
 

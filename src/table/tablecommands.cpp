@@ -44,7 +44,7 @@ void TFormMain::sgDataKeyDown(int key, Qt::KeyboardModifiers shift) {
     sgDataClick();  // an error here ends the command, the rows' Y left empty
 
     for (int r = block.top; r <= block.bottom; ++r) {
-        const std::string& xText = table_.Cell(1, r);
+        const std::string xText(table_.Cell(1, r));
         std::string y;
         if (!kurv::IsPartialNumberText(xText) && kurv::ParseNumber(xText, sep_)) {
             const double x = Number(xText);  // beyond the double range: an arithmetic error

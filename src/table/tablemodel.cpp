@@ -12,8 +12,9 @@ constexpr std::size_t kShownBytes = 400;
 
 }  // namespace
 
-QString TableModel::ShownText(const std::string& text) {
-    if (text.size() <= kShownBytes) return QString::fromStdString(text);
+QString TableModel::ShownText(std::string_view text) {
+    if (text.size() <= kShownBytes)
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     std::size_t end = kShownBytes;
     // Back to the first byte of a UTF-8 sequence, so no character is split.
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
@@ -40,8 +41,9 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     // the table and its notification never reads past the end.
     const int row = index.row() + 1;
     if (!HasCell(index.column(), row)) return {};
-    const std::string& text = table_->Cell(index.column(), row);
-    return role == Qt::DisplayRole ? ShownText(text) : QString::fromStdString(text);
+    const std::string_view text = table_->Cell(index.column(), row);
+    return role == Qt::DisplayRole ? ShownText(text)
+                                   : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -92,12 +94,7 @@ void TableModel::SetRowCount(int count) {
 
 void TableModel::MoveColumn(int from, int to) {
     if (from == to || !HasCell(from, 0) || !HasCell(to, 0)) return;
-    for (DataTable::Row& r : table_->Rows()) {
-        if (from < to)
-            std::rotate(r.begin() + from, r.begin() + from + 1, r.begin() + to + 1);
-        else
-            std::rotate(r.begin() + to, r.begin() + from, r.begin() + from + 1);
-    }
+    table_->MoveColumn(from, to);
     if (bulkDepth_ > 0) return;
     emit headerDataChanged(Qt::Horizontal, 0, DataTable::kColumns - 1);
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, DataTable::kColumns - 1));

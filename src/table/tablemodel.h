@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <string>
+#include <string_view>
 
 #include "core/datatable.h"
 
@@ -46,7 +47,7 @@ class TableModel : public QAbstractTableModel {
 
     // What a cell shows: its text, or for a long one its first few hundred
     // characters and "…" (the cell keeps the whole text, the edit role gives it).
-    static QString ShownText(const std::string& text);
+    static QString ShownText(std::string_view text);
 
   private:
     kurv::DataTable* table_;

@@ -20,15 +20,6 @@ int MovedColumn(int c, int from, int to) {
     return c;
 }
 
-void MoveColumnOfRows(DataTable& t, int from, int to) {
-    for (DataTable::Row& r : t.Rows()) {
-        if (from < to)
-            std::rotate(r.begin() + from, r.begin() + from + 1, r.begin() + to + 1);
-        else if (from > to)
-            std::rotate(r.begin() + to, r.begin() + from, r.begin() + from + 1);
-    }
-}
-
 }  // namespace
 
 TableUndo::TableUndo(DataTable* table, TStringGrid* grid) : table_(table), grid_(grid) {
@@ -76,7 +67,7 @@ void TableUndo::Commit() {
 
 void TableUndo::ColumnMoved(int from, int to) {
     DataTable before = *table_;
-    MoveColumnOfRows(before, to, from);
+    before.MoveColumn(to, from);
     CloseTyping(before);
     TableCursor was = Cursor();
     was.col = MovedColumn(was.col, to, from);
@@ -113,7 +104,7 @@ void TableUndo::CloseTyping(const DataTable& now) {
     if (!typed && !grew) return;
     kurv::TableChange change;
     change.first = t.row;
-    change.before.push_back(std::move(t.cells));
+    change.before.AppendRow(t.cells);
     change.afterRows = grew ? now.RowCount() - t.row : 1;
     history_.Record(std::move(change), t.cursor, t.cursor);
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,7 +42,10 @@ class WindowFixture {
     QString Caption(const char* name) const;
     kurv::DataTable& T() const { return form_->Table(); }
     TStringGrid* Grid() const;
-    QString Cell(int col, int row) const { return QString::fromStdString(T().Cell(col, row)); }
+    QString Cell(int col, int row) const {
+        const std::string_view text = T().Cell(col, row);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     // Writes (Y, X) pairs from row 1 on and tells the grid.
     void Fill(const std::vector<std::pair<std::string, std::string>>& rows);
 

@@ -1,0 +1,229 @@
+#include "core/datatable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+namespace kurv {
+
+namespace {
+
+// The arena is rewritten only once its unused part is worth the copy.
+constexpr std::size_t kCompactFrom = std::size_t{1} << 16;
+
+}  // namespace
+
+std::size_t TextRows::Rec::Size() const {
+    if (!IsLong()) return b_[15];
+    std::size_t s = 0;
+    for (int i = 14; i >= 8; --i) s = (s << 8) | b_[i];
+    return s;
+}
+
+std::size_t TextRows::Rec::Offset() const {
+    std::size_t o = 0;
+    for (int i = 7; i >= 0; --i) o = (o << 8) | b_[i];
+    return o;
+}
+
+std::string_view TextRows::Rec::View(const std::string& arena) const {
+    if (IsLong()) return std::string_view(arena.data() + Offset(), Size());
+    return std::string_view(reinterpret_cast<const char*>(b_), b_[15]);
+}
+
+void TextRows::Rec::SetInline(std::string_view text) {
+    unsigned char copy[16] = {};  // the text may be this record's own
+    std::memcpy(copy, text.data(), text.size());
+    copy[15] = static_cast<unsigned char>(text.size());
+    std::memcpy(b_, copy, sizeof b_);
+}
+
+void TextRows::Rec::SetLong(std::size_t offset, std::size_t size) {
+    for (int i = 0; i < 8; ++i, offset >>= 8) b_[i] = static_cast<unsigned char>(offset & 0xFF);
+    for (int i = 8; i < 15; ++i, size >>= 8) b_[i] = static_cast<unsigned char>(size & 0xFF);
+    b_[15] = kLong;
+}
+
+void TextRows::Release(const Rec& r) {
+    if (r.IsLong()) dead_ += r.Size();
+}
+
+void TextRows::MaybeCompact() {
+    if (dead_ < kCompactFrom || dead_ * 2 < arena_.size()) return;
+    std::string fresh;
+    fresh.reserve(arena_.size() - dead_);
+    for (RecRow& row : rows_)
+        for (Rec& r : row)
+            if (r.IsLong()) {
+                const std::string_view text = r.View(arena_);
+                r.SetLong(fresh.size(), text.size());
+                fresh.append(text);
+            }
+    arena_.swap(fresh);
+    dead_ = 0;
+}
+
+void TextRows::Resize(int count) {
+    const std::size_t n = count < 0 ? 0 : static_cast<std::size_t>(count);
+    for (std::size_t r = n; r < rows_.size(); ++r)
+        for (const Rec& c : rows_[r]) Release(c);
+    rows_.resize(n);
+    // A table cut from a million rows to a few gives its memory back.
+    if (rows_.capacity() > 4096 && rows_.size() < rows_.capacity() / 4) rows_.shrink_to_fit();
+    MaybeCompact();
+}
+
+void TextRows::SetCell(int col, int row, std::string_view text) {
+    Rec& r = rows_[row][col];
+    if (text.size() <= kInlineBytes) {
+        Release(r);
+        r.SetInline(text);
+        MaybeCompact();
+        return;
+    }
+    const std::less<const char*> before;
+    if (!before(text.data(), arena_.data()) && before(text.data(), arena_.data() + arena_.size())) {
+        const std::string copy(text);  // the arena may move while it grows
+        SetCell(col, row, copy);
+        return;
+    }
+    if (r.IsLong() && text.size() <= r.Size()) {
+        // Rewritten in place: a recalculation rewrites a million column-2
+        // texts of much the same length each run.
+        dead_ += r.Size() - text.size();
+        text.copy(arena_.data() + r.Offset(), text.size());
+        r.SetLong(r.Offset(), text.size());
+        MaybeCompact();
+        return;
+    }
+    Release(r);
+    r.SetLong(arena_.size(), text.size());
+    arena_.append(text);
+    MaybeCompact();
+}
+
+void TextRows::ReserveText(std::size_t bytes) {
+    arena_.reserve(arena_.size() + bytes);
+}
+
+const TextRows::Row TextRows::RowAt(int row) const {
+    Row out;
+    for (int c = 0; c < kColumns; ++c) out[c] = std::string(Cell(c, row));
+    return out;
+}
+
+void TextRows::SetRow(int row, const Row& texts) {
+    for (int c = 0; c < kColumns; ++c) SetCell(c, row, texts[c]);
+}
+
+void TextRows::AppendRow(const Row& texts) {
+    rows_.emplace_back();
+    SetRow(RowCount() - 1, texts);
+}
+
+bool TextRows::RowEmpty(int row) const {
+    for (const Rec& c : rows_[row])
+        if (c.Size() != 0) return false;
+    return true;
+}
+
+bool TextRows::SameRow(int row, const TextRows& other, int otherRow) const {
+    for (int c = 0; c < kColumns; ++c) {
+        const Rec& a = rows_[row][c];
+        const Rec& b = other.rows_[otherRow][c];
+        if (!a.IsLong() && !b.IsLong()) {
+            if (!(a == b)) return false;
+        } else if (a.View(arena_) != b.View(other.arena_)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TextRows TextRows::Slice(int first, int count) const {
+    TextRows out;
+    out.rows_.assign(rows_.begin() + first, rows_.begin() + first + count);
+    for (RecRow& row : out.rows_)
+        for (Rec& r : row)
+            if (r.IsLong()) {
+                const std::string_view text = r.View(arena_);
+                r.SetLong(out.arena_.size(), text.size());
+                out.arena_.append(text);
+            }
+    return out;
+}
+
+TextRows TextRows::Splice(int first, int count, TextRows&& with) {
+    TextRows removed = Slice(first, count);
+    Replace(first, count, std::move(with));
+    return removed;
+}
+
+void TextRows::Erase(int first, int count) {
+    Replace(first, count, TextRows());
+}
+
+void TextRows::Replace(int first, int count, TextRows&& with) {
+    for (int r = first; r < first + count; ++r)
+        for (const Rec& c : rows_[r]) Release(c);
+    const std::size_t base = arena_.size();
+    arena_.append(with.arena_);
+    dead_ += with.dead_;
+    for (RecRow& row : with.rows_)
+        for (Rec& r : row)
+            if (r.IsLong()) r.SetLong(r.Offset() + base, r.Size());
+    const auto at = rows_.begin() + first;
+    const int common = std::min(count, with.RowCount());
+    std::copy(with.rows_.begin(), with.rows_.begin() + common, at);
+    if (count > common)
+        rows_.erase(at + common, at + count);
+    else
+        rows_.insert(at + common, with.rows_.begin() + common, with.rows_.end());
+    with = TextRows();
+    MaybeCompact();
+}
+
+void TextRows::Reorder(const std::vector<int>& order) {
+    std::vector<RecRow> next;
+    next.reserve(order.size());
+    std::vector<bool> kept(rows_.size(), false);
+    for (int r : order) {
+        next.push_back(rows_[r]);
+        kept[r] = true;
+    }
+    for (std::size_t r = 0; r < rows_.size(); ++r)
+        if (!kept[r])
+            for (const Rec& c : rows_[r]) Release(c);
+    rows_.swap(next);
+    MaybeCompact();
+}
+
+void TextRows::MoveColumn(int from, int to) {
+    for (RecRow& r : rows_) {
+        if (from < to)
+            std::rotate(r.begin() + from, r.begin() + from + 1, r.begin() + to + 1);
+        else if (from > to)
+            std::rotate(r.begin() + to, r.begin() + from, r.begin() + from + 1);
+    }
+}
+
+std::size_t TextRows::Bytes() const {
+    return sizeof(*this) + rows_.capacity() * sizeof(RecRow) + arena_.capacity();
+}
+
+std::vector<DataTable::Row> DataTable::Rows() const {
+    std::vector<Row> out;
+    out.reserve(static_cast<std::size_t>(RowCount()));
+    for (int r = 0; r < RowCount(); ++r) out.push_back(RowAt(r));
+    return out;
+}
+
+void DataTable::EraseRows(int first, int count) {
+    ++revision_;
+    first = std::max(first, 1);
+    count = std::min(count, RowCount() - first);
+    if (count > 0) rows_.Erase(first, count);
+}
+
+}  // namespace kurv
