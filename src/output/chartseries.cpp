@@ -14,6 +14,7 @@ bool FiniteLess(double a, double b) {
 }  // namespace
 
 void ChartSeries::Clear() {
+    ++m_revision;
     m_x.clear();
     m_y.clear();
     m_class.clear();
