@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <random>
 #include <string>
@@ -209,6 +210,9 @@ KURVILON_BENCH("waits: the real window") {
     // KURVILON_BENCH_ROWS=100000 (or 1000,10000): only these sizes.
     const char* only = std::getenv("KURVILON_BENCH_ROWS");
     const std::string sizes = only ? "," + std::string(only) + "," : "";
+    // KURVILON_BENCH_ACTIONS=read,sort (paste, full, kind, arrow, read, sort, press): only these actions.
+    const char* actions = std::getenv("KURVILON_BENCH_ACTIONS");
+    auto want = [&](const char* name) { return !actions || std::strstr(actions, name); };
     PaintCounter counter;
     g_paints = &counter;
     qApp->installEventFilter(&counter);
@@ -236,32 +240,42 @@ KURVILON_BENCH("waits: the real window") {
             w.FocusTable();
             w.Paste(text);
         };
+        if (actions) load(d.clip);
         // Paste into an empty table: the table is cleared by pasting one pair.
-        Row("paste into an empty table",
-            Timed(
-                runs, [&](int) { load("1\t1\r\n"); }, [&](int) { w.Paste(d.clip); }),
-            limit);
-        if (w.RowCount() != rows + 2) std::printf("  (!) the paste did not reach the table\n");
-        Row("paste over a full sorted table",
-            Timed(
-                runs, [&](int) { load(d.clipSorted); }, [&](int) { w.Paste(d.clip); }),
-            limit);
-        Row("change of kind",
-            Timed(
-                runs, [&](int) { w.FocusList(); }, [&](int i) { w.ChangeKind(i); }),
-            limit);
-        Row("arrow move",
-            Timed(
-                runs * 3, [&](int) {}, [&](int i) { w.Key(i % 2 ? Qt::Key_Up : Qt::Key_Down); }),
-            limit);
-        Row("File / Read (Ctrl+L)",
-            Timed(
-                runs, [&](int) { load(d.clipSorted); }, [&](int) { w.Key(Qt::Key_L, Qt::ControlModifier); }),
-            limit);
-        Row("sort (Ctrl+S in the table)",
-            Timed(
-                runs, [&](int) { load(d.clip); }, [&](int) { w.Key(Qt::Key_S, Qt::ControlModifier); }),
-            limit);
+        if (want("paste"))
+            Row("paste into an empty table",
+                Timed(
+                    runs, [&](int) { load("1\t1\r\n"); }, [&](int) { w.Paste(d.clip); }),
+                limit);
+        if (w.RowCount() != rows + 2 && want("paste"))
+            std::printf("  (!) the paste did not reach the table\n");
+        if (want("full"))
+            Row("paste over a full sorted table",
+                Timed(
+                    runs, [&](int) { load(d.clipSorted); }, [&](int) { w.Paste(d.clip); }),
+                limit);
+        if (want("kind"))
+            Row("change of kind",
+                Timed(
+                    runs, [&](int) { w.FocusList(); }, [&](int i) { w.ChangeKind(i); }),
+                limit);
+        if (want("arrow"))
+            Row("arrow move",
+                Timed(
+                    runs * 3, [&](int) {}, [&](int i) { w.Key(i % 2 ? Qt::Key_Up : Qt::Key_Down); }),
+                limit);
+        if (want("read"))
+            Row("File / Read (Ctrl+L)",
+                Timed(
+                    runs, [&](int) { load(d.clipSorted); },
+                    [&](int) { w.Key(Qt::Key_L, Qt::ControlModifier); }),
+                limit);
+        if (want("sort"))
+            Row("sort (Ctrl+S in the table)",
+                Timed(
+                    runs, [&](int) { load(d.clip); }, [&](int) { w.Key(Qt::Key_S, Qt::ControlModifier); }),
+                limit);
+        if (!want("press")) continue;
         // A press on the first point by X turns its value marks on; the next turns them off.
         load(d.clip);
         w.Key(Qt::Key_Down);
