@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <unordered_map>
@@ -119,15 +120,17 @@ void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series
         const QRect area = m.plot.toAlignedRect().adjusted(-h, -h, h, h);
         const int gw = area.width() + 1, gh = area.height() + 1;
         std::vector<uint8_t> seen(size_t(gw) * size_t(gh), 0);
-        // Buckets in the order their colours first appear; an emptied one keeps its place.
+        // Points are read in arrival order (no jumps through memory); the
+        // buckets are then put in the order their colours first appear by X,
+        // as a walk by X would have made them.
         std::vector<std::pair<QRgb, std::vector<QRect>>>& buckets = c.byColour;
+        std::vector<std::pair<double, size_t>> firstByX;  // per bucket: its first point by (X, arrival)
         std::size_t used = 0;
         std::unordered_map<QRgb, size_t> bucketOf;
         QRgb lastRgb = 0;
         size_t last = SIZE_MAX;
         const QRgb own = (look.pointerFill.isValid() ? look.pointerFill : look.colour).rgba();
-        for (size_t i = 0; i < s.Size(); ++i) {
-            const size_t k = s.Sorted(i);
+        for (size_t k = 0; k < s.Size(); ++k) {
             const QPointF q = m.Map(s.X(k), s.Y(k));
             if (!(q.x() >= area.left() && q.x() <= area.right() + 1 && q.y() >= area.top() &&
                   q.y() <= area.bottom() + 1))
@@ -141,11 +144,13 @@ void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series
                     if (used == buckets.size()) buckets.emplace_back();
                     buckets[used].first = rgb;
                     buckets[used].second.clear();
+                    firstByX.emplace_back(s.X(k), k);
                     ++used;
                 }
                 last = it->second;
                 lastRgb = rgb;
             }
+            if (s.X(k) < firstByX[last].first) firstByX[last] = {s.X(k), k};
             if (last < 8) {
                 const int cx = std::clamp(ix - area.left(), 0, gw - 1);
                 const int cy = std::clamp(iy - area.top(), 0, gh - 1);
@@ -156,6 +161,13 @@ void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series
             buckets[last].second.emplace_back(ix - h, iy - h, 2 * h, 2 * h);
         }
         buckets.resize(used);
+        std::vector<size_t> order(used);
+        for (size_t b = 0; b < used; ++b) order[b] = b;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return firstByX[a] < firstByX[b]; });
+        std::vector<std::pair<QRgb, std::vector<QRect>>> sorted;
+        sorted.reserve(used);
+        for (size_t b : order) sorted.push_back(std::move(buckets[b]));
+        buckets = std::move(sorted);
     }
     p->setPen(look.pointerOutline ? QPen(look.colour, 1) : QPen(Qt::NoPen));
     for (const auto& [rgb, rects] : c.byColour) {
