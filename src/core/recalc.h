@@ -90,6 +90,7 @@ struct RecalcState {
     std::vector<double> fitted;
     double sigma = 0, maxError = 0;  // of the last run that got past the solution
     RunMemo memo;
+    RunMemo read;  // the table and separator `pairs` were read from (kind 0): a new kind reuses them
     bool running = false;
 };
 

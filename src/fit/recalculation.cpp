@@ -67,10 +67,14 @@ void TFormMain::sgDataClick() {
     // A rejected text ends the run here, before anything is shown.
     if (!same) {
         lblFitWarning->hide();  // until this run's fit has been checked
-        try {
-            kurv::ReadCountingPairs(table_, sep_, pairs);
-        } catch (const kurv::CellOverflow& e) {
-            throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
+        if (!recalc_.read.Matches(table_.Revision(), 0, sep_)) {
+            recalc_.read.Forget();
+            try {
+                kurv::ReadCountingPairs(table_, sep_, pairs);
+            } catch (const kurv::CellOverflow& e) {
+                throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
+            }
+            recalc_.read.Remember(table_.Revision(), 0, sep_);
         }
     }
 
@@ -115,10 +119,13 @@ void TFormMain::sgDataClick() {
     if (!same) {
         kurv::ErrorMeasures errors;
         auto writeFitted = [&] {
+            // Column 2 does not feed the pairs: they still hold for the table written.
+            const bool pairsHeld = recalc_.read.Matches(table_.Revision(), 0, sep_);
             const std::vector<double>& fitted = recalc_.fitted;
             for (std::size_t i = 0; i < fitted.size(); ++i)
                 table_.SetCell(2, pairs.rows[i], kurv::GeneralNumberText(fitted[i], sep_));
             if (!fitted.empty()) sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
+            if (pairsHeld) recalc_.read.Remember(table_.Revision(), 0, sep_);
         };
         try {
             kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <unordered_map>
@@ -47,7 +48,7 @@ void TChart::Paint(QPainter* p) const {
         if (look.kind == SeriesLook::Kind::FastLine) {
             PaintCurve(p, m, s, look);
         } else if (look.pointer == SeriesLook::Pointer::Rectangle) {
-            PaintRectangles(p, m, s, look);
+            PaintRectangles(p, m, m_series[size_t(index - 1)], look);
         } else {
             const double h = look.pointerSize;
             const QRectF area = m.plot.adjusted(-h, -h, h, h);
@@ -101,51 +102,77 @@ void TChart::PaintCurve(QPainter* p, const Mapping& m, const ChartSeries& s, con
     p->restore();
 }
 
-void TChart::PaintRectangles(QPainter* p, const Mapping& m, const ChartSeries& s,
+void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series,
                              const SeriesLook& look) const {
     // One fill per colour over all points; points that land on the same pixel
-    // in the same colour are drawn once.
-    const int h = look.pointerSize;
-    const QRect area = m.plot.toAlignedRect().adjusted(-h, -h, h, h);
-    const int gw = area.width() + 1, gh = area.height() + 1;
-    std::vector<uint8_t> seen(size_t(gw) * size_t(gh), 0);
-    struct Bucket {
-        QRgb rgb;
-        std::vector<QRect> rects;
-    };
-    std::vector<Bucket> buckets;
-    std::unordered_map<QRgb, size_t> bucketOf;
-    QRgb lastRgb = 0;
-    size_t last = SIZE_MAX;
-    const QRgb own = (look.pointerFill.isValid() ? look.pointerFill : look.colour).rgba();
-    for (size_t i = 0; i < s.Size(); ++i) {
-        const size_t k = s.Sorted(i);
-        const QPointF q = m.Map(s.X(k), s.Y(k));
-        if (!(q.x() >= area.left() && q.x() <= area.right() + 1 && q.y() >= area.top() &&
-              q.y() <= area.bottom() + 1))
-            continue;  // also drops NaN
-        const int ix = int(std::lround(q.x())), iy = int(std::lround(q.y()));
-        const QColor& colour = s.Colour(k);
-        const QRgb rgb = colour.isValid() ? colour.rgba() : own;
-        if (last == SIZE_MAX || rgb != lastRgb) {
-            auto [it, fresh] = bucketOf.try_emplace(rgb, buckets.size());
-            if (fresh) buckets.push_back(Bucket{rgb, {}});
-            last = it->second;
-            lastRgb = rgb;
+    // in the same colour are drawn once. The squares stay for the next paint
+    // while the points and the mapping do not change.
+    const ChartSeries& s = series.data;
+    PointSquares& c = series.squares;
+    if (!c.valid || c.revision != s.Revision() || c.plot != m.plot || c.x0 != m.x0 || c.x1 != m.x1 ||
+        c.y0 != m.y0 || c.y1 != m.y1) {
+        c.valid = true;
+        c.revision = s.Revision();
+        c.plot = m.plot;
+        c.x0 = m.x0, c.x1 = m.x1, c.y0 = m.y0, c.y1 = m.y1;
+        for (auto& bucket : c.byColour) bucket.second.clear();
+        const int h = look.pointerSize;
+        const QRect area = m.plot.toAlignedRect().adjusted(-h, -h, h, h);
+        const int gw = area.width() + 1, gh = area.height() + 1;
+        std::vector<uint8_t> seen(size_t(gw) * size_t(gh), 0);
+        // Points are read in arrival order (no jumps through memory); the
+        // buckets are then put in the order their colours first appear by X,
+        // as a walk by X would have made them.
+        std::vector<std::pair<QRgb, std::vector<QRect>>>& buckets = c.byColour;
+        std::vector<std::pair<double, size_t>> firstByX;  // per bucket: its first point by (X, arrival)
+        std::size_t used = 0;
+        std::unordered_map<QRgb, size_t> bucketOf;
+        QRgb lastRgb = 0;
+        size_t last = SIZE_MAX;
+        const QRgb own = (look.pointerFill.isValid() ? look.pointerFill : look.colour).rgba();
+        for (size_t k = 0; k < s.Size(); ++k) {
+            const QPointF q = m.Map(s.X(k), s.Y(k));
+            if (!(q.x() >= area.left() && q.x() <= area.right() + 1 && q.y() >= area.top() &&
+                  q.y() <= area.bottom() + 1))
+                continue;  // also drops NaN
+            const int ix = int(std::lround(q.x())), iy = int(std::lround(q.y()));
+            const QColor& colour = s.Colour(k);
+            const QRgb rgb = colour.isValid() ? colour.rgba() : own;
+            if (last == SIZE_MAX || rgb != lastRgb) {
+                auto [it, fresh] = bucketOf.try_emplace(rgb, used);
+                if (fresh) {
+                    if (used == buckets.size()) buckets.emplace_back();
+                    buckets[used].first = rgb;
+                    buckets[used].second.clear();
+                    firstByX.emplace_back(s.X(k), k);
+                    ++used;
+                }
+                last = it->second;
+                lastRgb = rgb;
+            }
+            if (s.X(k) < firstByX[last].first) firstByX[last] = {s.X(k), k};
+            if (last < 8) {
+                const int cx = std::clamp(ix - area.left(), 0, gw - 1);
+                const int cy = std::clamp(iy - area.top(), 0, gh - 1);
+                uint8_t& cell = seen[size_t(cy) * size_t(gw) + size_t(cx)];
+                if (cell & (1u << last)) continue;
+                cell = uint8_t(cell | (1u << last));
+            }
+            buckets[last].second.emplace_back(ix - h, iy - h, 2 * h, 2 * h);
         }
-        if (last < 8) {
-            const int cx = std::clamp(ix - area.left(), 0, gw - 1);
-            const int cy = std::clamp(iy - area.top(), 0, gh - 1);
-            uint8_t& cell = seen[size_t(cy) * size_t(gw) + size_t(cx)];
-            if (cell & (1u << last)) continue;
-            cell = uint8_t(cell | (1u << last));
-        }
-        buckets[last].rects.emplace_back(ix - h, iy - h, 2 * h, 2 * h);
+        buckets.resize(used);
+        std::vector<size_t> order(used);
+        for (size_t b = 0; b < used; ++b) order[b] = b;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return firstByX[a] < firstByX[b]; });
+        std::vector<std::pair<QRgb, std::vector<QRect>>> sorted;
+        sorted.reserve(used);
+        for (size_t b : order) sorted.push_back(std::move(buckets[b]));
+        buckets = std::move(sorted);
     }
     p->setPen(look.pointerOutline ? QPen(look.colour, 1) : QPen(Qt::NoPen));
-    for (const Bucket& b : buckets) {
-        p->setBrush(QColor::fromRgba(b.rgb));
-        p->drawRects(b.rects.data(), int(b.rects.size()));
+    for (const auto& [rgb, rects] : c.byColour) {
+        p->setBrush(QColor::fromRgba(rgb));
+        p->drawRects(rects.data(), int(rects.size()));
     }
 }
 
@@ -161,9 +188,8 @@ void TChart::PaintMarks(QPainter* p, const Mapping& m) const {
         const SeriesLook& look = m_look[size_t(index - 1)];
         if (!series.marksVisible || s.Empty() || look.kind != SeriesLook::Kind::Points) continue;
         if (series.markCache.size() != s.Size()) {
-            series.markCache.clear();
-            series.markCache.reserve(s.Size());
-            for (size_t i = 0; i < s.Size(); ++i) series.markCache.push_back(MarkText(index, int(i)));
+            series.markCache.assign(s.Size(), QString());
+            series.markMade.assign(s.Size(), 0);
         }
         // Marks of points that share a pixel sit on one another: draw the first.
         QPoint lastAt(INT_MIN, INT_MIN);
@@ -174,6 +200,10 @@ void TChart::PaintMarks(QPainter* p, const Mapping& m) const {
             const QPoint at(int(std::lround(q.x())), int(std::lround(q.y())));
             if (at == lastAt) continue;
             lastAt = at;
+            if (!series.markMade[i]) {
+                series.markCache[i] = MarkText(index, int(i));
+                series.markMade[i] = 1;
+            }
             const QString& text = series.markCache[i];
             const double gap = look.arrowLength > 0 ? look.arrowLength : look.pointerSize + 2;
             if (look.arrowVisible) {

@@ -37,6 +37,7 @@ class ChartSeries {
     // Starts a refill with these colour classes (class c is palette[c]).
     void Start(std::vector<QColor> palette, std::size_t expected);
     void Add(double x, double y, std::uint8_t colourClass) {
+        ++m_revision;
         m_x.push_back(x);
         m_y.push_back(y);
         m_class.push_back(colourClass);
@@ -55,6 +56,8 @@ class ChartSeries {
     double MaxY() const { return m_maxY; }
     // Whether the last Add moved the extent.
     bool ExtentGrew() const { return m_grew; }
+    // Changes with every change of the points, so drawings of them can be kept.
+    std::uint64_t Revision() const { return m_revision; }
 
   private:
     void Extend(double x, double y) {
@@ -85,6 +88,7 @@ class ChartSeries {
     mutable bool m_identity = true;
     mutable bool m_orderStale = false;
 
+    std::uint64_t m_revision = 0;
     bool m_hasExtent = false, m_grew = false;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
 };

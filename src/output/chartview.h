@@ -155,10 +155,22 @@ class TChart : public QChartView {
 
   private:
     class Layer;
+    // The squares of a points series as last painted, one list per colour,
+    // kept while neither the points nor the mapping change.
+    struct PointSquares {
+        bool valid = false;
+        std::uint64_t revision = 0;
+        QRectF plot;
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        std::vector<std::pair<QRgb, std::vector<QRect>>> byColour;
+    };
     struct Series {
         ChartSeries data;
         bool marksVisible = false;
-        mutable std::vector<QString> markCache;  // mark texts by position, while marks are shown
+        // Mark texts by position, each made when first painted, while marks are shown.
+        mutable std::vector<QString> markCache;
+        mutable std::vector<std::uint8_t> markMade;
+        mutable PointSquares squares;
     };
     struct Range {
         double lo = 0, hi = 1;
@@ -184,7 +196,7 @@ class TChart : public QChartView {
     Mapping CurrentMapping(bool flush = true) const;
     void Paint(QPainter* painter) const;
     void PaintCurve(QPainter* painter, const Mapping& m, const ChartSeries& s, const SeriesLook& look) const;
-    void PaintRectangles(QPainter* painter, const Mapping& m, const ChartSeries& s,
+    void PaintRectangles(QPainter* painter, const Mapping& m, const Series& series,
                          const SeriesLook& look) const;
     void PaintMarks(QPainter* painter, const Mapping& m) const;
     std::optional<Hit> HitTest(QPointF scenePos) const;

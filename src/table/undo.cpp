@@ -86,7 +86,9 @@ void TableUndo::ArmTyping() {
     typing_.row = grid_->Row();
     typing_.rowCount = table_->RowCount();
     if (typing_.row < 1 || typing_.row >= typing_.rowCount) return;
-    typing_.cells = table_->RowAt(typing_.row);
+    // Read through the const view: a writable row would count as a change of
+    // the table and make the next recalculation redo everything.
+    typing_.cells = std::as_const(*table_).RowAt(typing_.row);
     typing_.cursor = Cursor();
     typing_.armed = true;
 }
