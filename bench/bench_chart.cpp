@@ -14,6 +14,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/benchwindow.h"
 #include "core/numbers.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
@@ -124,29 +125,11 @@ KURVILON_BENCH("chart export") {
     }
 }
 
-namespace {
-
-class SilentDialogs : public Dialogs {
-  public:
-    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
-    int Exec(QWidget*) override { return 0; }
-};
-
-}  // namespace
-
 // Rows in random X order, as a user's measurements come: every run hands the
 // chart its points in table order.
 KURVILON_BENCH("chart: recalculation, unsorted rows") {
-    QTemporaryDir dir;
-    QFile ini(dir.filePath("Kurvilon.ini"));
-    if (ini.open(QIODevice::WriteOnly))
-        ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
-    ini.close();
-    SilentDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
     for (int rows : {100000, 1000000}) {
         TFormMain form(env);
         kurv::DataTable& t = form.Table();

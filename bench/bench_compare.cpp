@@ -12,32 +12,14 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/benchwindow.h"
 #include "core/compare.h"
 #include "core/numbers.h"
 #include "table/stringgrid.h"
 
-namespace {
-
-class QuietDialogs : public Dialogs {
-  public:
-    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
-    int Exec(QWidget*) override { return 0; }
-};
-
-}  // namespace
-
 KURVILON_BENCH("window: kinds compared") {
-    QTemporaryDir dir;
-    {
-        QFile ini(dir.filePath("Kurvilon.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=3\nOnTop=N\n");
-    }
-    QuietDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(3);  // cubic
+    const FormEnvironment env = around.Env();
     TFormMain form(env);
     const int rows = 100000;
     std::mt19937_64 rng(7);

@@ -20,19 +20,11 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/benchwindow.h"
 #include "core/numbers.h"
 #include "table/stringgrid.h"
 
 namespace {
-
-class QuietDialogs : public Dialogs {
-  public:
-    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
-    int Exec(QWidget*) override { return 0; }
-};
 
 double ResidentMiB() {
     QFile f("/proc/self/status");
@@ -59,13 +51,8 @@ KURVILON_BENCH("memory: paste of 1,000,000 pairs and a change of kind") {
     const int pairs = qEnvironmentVariableIntValue("KURVILON_MEMORY_PAIRS") > 0
                           ? qEnvironmentVariableIntValue("KURVILON_MEMORY_PAIRS")
                           : 1000000;
-    QTemporaryDir dir;
-    QFile ini(dir.filePath("Kurvilon.ini"));
-    if (ini.open(QIODevice::WriteOnly))
-        ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
-    ini.close();
-    QuietDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
     TFormMain form(env);
     auto* combo = form.findChild<QComboBox*>("ComboBox1");
     form.show();

@@ -17,21 +17,13 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/benchwindow.h"
 #include "core/clipboard_text.h"
 #include "core/datafile_format.h"
 #include "core/numbers.h"
 #include "table/stringgrid.h"
 
 namespace {
-
-class SilentDialogs : public Dialogs {
-  public:
-    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override { return MbOk; }
-    QString OpenFileName(QWidget*, const QString&) override { return {}; }
-    QString SaveFileName(QWidget*, const QString&) override { return {}; }
-    void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
-    int Exec(QWidget*) override { return 0; }
-};
 
 void FillRows(kurv::DataTable& t, int rows) {
     std::mt19937_64 rng(7);
@@ -42,13 +34,6 @@ void FillRows(kurv::DataTable& t, int rows) {
         t.SetCell(1, r, kurv::GeneralNumberText(x, '.'));
         t.SetCell(0, r, kurv::GeneralNumberText(2 * x * x - x + 1 + noise(rng), '.'));
     }
-}
-
-// English, quadratic, no question at start.
-void WriteSettings(const QTemporaryDir& dir) {
-    QFile ini(dir.filePath("Kurvilon.ini"));
-    if (ini.open(QIODevice::WriteOnly))
-        ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
 }
 
 long StatusKiB(const char* field) {
@@ -63,10 +48,8 @@ long StatusKiB(const char* field) {
 }  // namespace
 
 KURVILON_BENCH("window: recalculation") {
-    QTemporaryDir dir;
-    WriteSettings(dir);
-    SilentDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
     for (int rows : {100, 10000, 100000}) {
         TFormMain form(env);
         FillRows(form.Table(), rows);
@@ -90,10 +73,8 @@ KURVILON_BENCH("window: recalculation") {
 // change of kind chosen in the list while the list has the focus (the focus then
 // returns to the table). Events are handled until the queue is empty.
 KURVILON_BENCH("window: arrow move and change of kind") {
-    QTemporaryDir dir;
-    WriteSettings(dir);
-    SilentDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
     TFormMain form(env);
     auto* grid = form.findChild<TStringGrid*>("sgData");
     auto* combo = form.findChild<QComboBox*>("ComboBox1");
@@ -131,17 +112,15 @@ KURVILON_BENCH("window: arrow move and change of kind") {
 // The commands that rewrite the whole table, each with the recalculation it
 // ends with, as the window runs them (clipboard and file dialog aside).
 KURVILON_BENCH("window: table commands") {
-    QTemporaryDir dir;
-    WriteSettings(dir);
-    SilentDialogs dialogs;
-    FormEnvironment env{&dialogs, '.', dir.path()};
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
     TFormMain form(env);
     auto* grid = form.findChild<TStringGrid*>("sgData");
     FillRows(form.Table(), 100000);
     grid->TableReset();
     const std::string text = kurv::TableText(form.Table());
     const std::string bytes = kurv::DataFileBytes(form.Table());
-    const std::string path = dir.filePath("data.txt").toStdString();
+    const std::string path = around.dir.filePath("data.txt").toStdString();
 
     double t = bench::MedianSeconds(7, [&] {
         kurv::PasteTable(form.Table(), text);
