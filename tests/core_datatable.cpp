@@ -72,6 +72,28 @@ TEST(DataTableStore, RowMovesKeepEveryText) {
     EXPECT_FALSE(t.SameRow(3, t, 4));
 }
 
+// A few rows are copied out; most of the table keeps its memory, and the
+// long texts of the rows dropped (enough here to rewrite the arena) go.
+TEST(DataTableStore, TakenRowsKeepTheirTexts) {
+    struct Case {
+        int first, count;
+    };
+    for (const Case c : {Case{1, 3}, Case{1, 60}, Case{30, 31}, Case{2, 50}}) {
+        DataTable t = Filled(60);
+        for (int r = 1; r <= 60; r += 2) t.SetCell(2, r, kLong + kLong + std::to_string(r));
+        const auto before = t.Rows();
+        TextRows taken = std::move(t).TakeRows(c.first, c.count);
+        ASSERT_EQ(taken.RowCount(), c.count) << c.first;
+        for (int k = 0; k < c.count; ++k)
+            EXPECT_EQ(taken.RowAt(k), before[c.first + k]) << c.first << " " << k;
+        taken.SetCell(0, 0, k16);  // the store stays usable
+        DataTable u(2);
+        u.SpliceRows(1, 1, std::move(taken));
+        EXPECT_EQ(u.Cell(0, 1), k16);
+        EXPECT_EQ(u.RowAt(c.count), before[c.first + c.count - 1]);
+    }
+}
+
 TEST(DataTableStore, ShrinkGrowAndRewritesStayCorrect) {
     DataTable t = Filled(3000);
     const DataTable copy = t;

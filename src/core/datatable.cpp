@@ -154,6 +154,21 @@ TextRows TextRows::Slice(int first, int count) const {
     return out;
 }
 
+TextRows TextRows::Take(int first, int count) && {
+    if (static_cast<std::size_t>(count) * 2 < rows_.capacity()) {
+        TextRows out = Slice(first, count);
+        *this = TextRows();
+        return out;
+    }
+    for (int r = 0; r < RowCount(); ++r)
+        if (r < first || r >= first + count)
+            for (const Rec& c : rows_[r]) Release(c);
+    rows_.erase(rows_.begin() + first + count, rows_.end());
+    rows_.erase(rows_.begin(), rows_.begin() + first);
+    MaybeCompact();
+    return std::exchange(*this, TextRows());
+}
+
 TextRows TextRows::Splice(int first, int count, TextRows&& with) {
     TextRows removed = Slice(first, count);
     Replace(first, count, std::move(with));

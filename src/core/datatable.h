@@ -49,6 +49,9 @@ class TextRows {
 
     // Copies of the rows first .. first + count - 1.
     TextRows Slice(int first, int count) const;
+    // The rows first .. first + count - 1, the others dropped. When they are
+    // most of the store they keep its memory instead of being copied.
+    TextRows Take(int first, int count) &&;
     // Rows first .. first + count - 1 are replaced by all the rows of `with`;
     // gives the rows replaced.
     TextRows Splice(int first, int count, TextRows&& with);
@@ -140,6 +143,11 @@ class DataTable {
         if (rows_.RowCount() < 1) rows_.Resize(1);
     }
     TextRows SliceRows(int first, int count) const { return rows_.Slice(first, count); }
+    // Rows first .. first + count - 1 taken out; the table is left empty.
+    TextRows TakeRows(int first, int count) && {
+        ++revision_;
+        return std::move(rows_).Take(first, count);
+    }
     TextRows SpliceRows(int first, int count, TextRows&& with) {
         ++revision_;
         return rows_.Splice(first, count, std::move(with));

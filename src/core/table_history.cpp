@@ -17,7 +17,7 @@ TableChange DiffTables(DataTable&& before, const DataTable& after) {
     TableChange change;
     change.first = first;
     const int end = std::max(first, nb - tail);
-    if (first < end) change.before = before.SliceRows(first, end - first);
+    if (first < end) change.before = std::move(before).TakeRows(first, end - first);
     change.afterRows = std::max(0, na - tail - first);
     return change;
 }

@@ -96,26 +96,33 @@ void DeleteRows(DataTable& table, int topRow, int bottomRow) {
 // placing the rows from the last inserted to the first into the free slots.
 std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys) {
     const std::size_t n = keys.size();
-    std::vector<std::size_t> byKey(n);
-    for (std::size_t i = 0; i < n; ++i) byKey[i] = i;
-    std::sort(byKey.begin(), byKey.end(), [&](std::size_t a, std::size_t b) {
-        if (keys[a] < keys[b]) return true;
-        if (keys[b] < keys[a]) return false;
-        return a < b;
+    // The keys travel with their places: sorting pairs reads memory in order,
+    // where sorting places alone would look every key up at random.
+    std::vector<std::pair<long double, std::size_t>> sortedKeys(n);
+    for (std::size_t i = 0; i < n; ++i) sortedKeys[i] = {keys[i], i};
+    std::sort(sortedKeys.begin(), sortedKeys.end(), [](const auto& a, const auto& b) {
+        if (a.first < b.first) return true;
+        if (b.first < a.first) return false;
+        return a.second < b.second;
     });
+    std::vector<std::size_t> byKey(n);
+    for (std::size_t i = 0; i < n; ++i) byKey[i] = sortedKeys[i].second;
 
     std::vector<std::size_t> order;
     order.reserve(n);
-    Fenwick smaller(n);  // the places of the keys below the current value
+    Fenwick smaller(n);       // the places of the keys below the current value
+    std::size_t counted = 0;  // byKey[0 .. counted) are in `smaller`
     std::vector<std::size_t> insertAt, ring;
     for (std::size_t a = 0; a < n;) {
         std::size_t b = a + 1;
-        while (b < n && !(keys[byKey[a]] < keys[byKey[b]])) ++b;
+        while (b < n && !(sortedKeys[a].first < sortedKeys[b].first)) ++b;
         const std::size_t c = b - a;
         if (c == 1) {
             order.push_back(byKey[a]);
         } else {
             // byKey[a .. b) holds the places of this value in ascending order.
+            // Only equal keys ask for the counts, so a table without them never builds them.
+            for (; counted < a; ++counted) smaller.Add(byKey[counted], 1);
             insertAt.assign(c, 0);
             std::size_t front = 0;
             int seen = 0;  // smaller keys before the previous row of this value
@@ -138,7 +145,6 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys)
             }
             for (std::size_t s = 0; s < c; ++s) order.push_back(ring[(front + s) % c]);
         }
-        for (std::size_t t = a; t < b; ++t) smaller.Add(byKey[t], 1);
         a = b;
     }
     return order;
