@@ -33,8 +33,8 @@ std::string_view TextRows::Rec::View(const std::string& arena) const {
 }
 
 void TextRows::Rec::SetInline(std::string_view text) {
-    unsigned char copy[16] = {};  // the text may be this record's own
-    std::memcpy(copy, text.data(), text.size());
+    unsigned char copy[16] = {};                                     // the text may be this record's own
+    if (!text.empty()) std::memcpy(copy, text.data(), text.size());  // an empty view may have no data
     copy[15] = static_cast<unsigned char>(text.size());
     std::memcpy(b_, copy, sizeof b_);
 }
