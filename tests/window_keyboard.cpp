@@ -151,14 +151,7 @@ class KeyboardTest : public QObject, WindowFixture {
     void columnDragSwapsRoles() {
         Start();
         Fill({{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
-        QHeaderView* header = Grid()->horizontalHeader();
-        const int y = header->height() / 2;
-        const QPoint from(header->sectionViewportPosition(1) + 20, y);
-        const QPoint to(header->sectionViewportPosition(0) + 5, y);
-        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(header->viewport(), from - QPoint(10, 0));
-        QTest::mouseMove(header->viewport(), to);
-        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+        DragXColumnOntoY();
         QCOMPARE(Cell(0, 1), QString("1"));
         QCOMPARE(Cell(1, 1), QString("2.1"));
         QCOMPARE(Cell(0, 0), QString("Y (true)"));

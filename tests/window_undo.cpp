@@ -118,14 +118,7 @@ class UndoTest : public QObject, WindowFixture {
         } else if (command == "read") {
             Key(Qt::Key_L, Qt::ControlModifier);
         } else if (command == "columnMove") {
-            QHeaderView* header = Grid()->horizontalHeader();
-            const int y = header->height() / 2;
-            const QPoint from(header->sectionViewportPosition(1) + 20, y);
-            const QPoint to(header->sectionViewportPosition(0) + 5, y);
-            QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
-            QTest::mouseMove(header->viewport(), from - QPoint(10, 0));
-            QTest::mouseMove(header->viewport(), to);
-            QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+            DragXColumnOntoY();
         }
         form_->sgDataClick();  // what a click into the table shows
         const Shown after = Now();

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTest>
 
 #include "table/stringgrid.h"
 
@@ -52,4 +54,15 @@ void WindowFixture::Fill(const std::vector<std::pair<std::string, std::string>>&
         ++r;
     }
     Grid()->TableReset();
+}
+
+void WindowFixture::DragXColumnOntoY() const {
+    QHeaderView* header = Grid()->horizontalHeader();
+    const int y = header->height() / 2;
+    const QPoint from(header->sectionViewportPosition(1) + 20, y);
+    const QPoint to(header->sectionViewportPosition(0) + 5, y);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(header->viewport(), from - QPoint(10, 0));
+    QTest::mouseMove(header->viewport(), to);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
 }

@@ -48,6 +48,8 @@ class WindowFixture {
     }
     // Writes (Y, X) pairs from row 1 on and tells the grid.
     void Fill(const std::vector<std::pair<std::string, std::string>>& rows);
+    // Drags the X column's header onto the Y column's with the mouse.
+    void DragXColumnOntoY() const;
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
