@@ -98,14 +98,7 @@ KURVILON_BENCH("window: arrow move and change of kind") {
     double t =
         bench::MedianSeconds(21, [&] { key(grid->InplaceEditor(), ++step % 2 ? Qt::Key_Down : Qt::Key_Up); });
     std::printf("  arrow move in the table, 100,000 rows:          %8.1f ms (median of 21)\n", t * 1e3);
-    t = bench::MedianSeconds(9, [&] {
-        combo->setFocus();
-        QApplication::processEvents();
-        const int next = (combo->currentIndex() + 1) % 3;
-        combo->setCurrentIndex(next);
-        emit combo->activated(next);
-        QApplication::processEvents();
-    });
+    t = bench::MedianSeconds(9, [&] { bench::ChangeKindFromList(combo); });
     std::printf("  change of kind from the list, 100,000 rows:     %8.1f ms (median of 9)\n", t * 1e3);
 }
 

@@ -3,7 +3,9 @@
 // once without showing anything.
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
+#include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -20,6 +22,17 @@ class QuietDialogs : public Dialogs {
     void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
     int Exec(QWidget*) override { return 0; }
 };
+
+// Chooses the next kind in the function list as a user does (the list has the
+// focus, then the table gets it back) and handles the events that follow.
+inline void ChangeKindFromList(QComboBox* combo) {
+    combo->setFocus();
+    QApplication::processEvents();
+    const int next = (combo->currentIndex() + 1) % 3;
+    combo->setCurrentIndex(next);
+    emit combo->activated(next);
+    QApplication::processEvents();
+}
 
 // `function` is the kind's list index + 1, as the settings file keeps it.
 struct WindowSurroundings {
