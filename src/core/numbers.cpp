@@ -388,24 +388,24 @@ std::string FormatExp(double v, int decimals, int expDigits, char sep) {
 
 }  // namespace
 
-std::string GeneralNumberText(double v, char sep) {
-    if (!std::isfinite(v)) return NonFiniteText(v);
-    if (v == 0) return "0";
-    // A normal double's shortest form of at most 15 digits is already the
-    // rounded one: its distance to v, at most half an ulp, is below a tenth of
-    // the 15-digit step, so no other 15-digit number and no tie is nearer.
-    char digits[24];
-    int n, x;
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-    n = ReadScientific(buf, r.ptr, digits, x);
-    if (n > 15 || std::fabs(v) < DBL_MIN) {
-        x = RoundedDigits(v, 15, digits);
-        n = 15;
+char* WriteGeneralNumberText(double v, char sep, char* p) {
+    if (!std::isfinite(v)) {
+        const std::string text = NonFiniteText(v);
+        return std::copy(text.begin(), text.end(), p);
     }
+    if (v == 0) {
+        *p++ = '0';
+        return p;
+    }
+    // When v has a shortest form of at most 15 digits, that form padded with
+    // zeros is the rounded one: its distance to v, at most half an ulp, is
+    // below a tenth of the 15-digit step, so no other 15-digit number and no
+    // tie is nearer. Dropping the trailing zeros gives it back.
+    char digits[24];
+    const int x = RoundedDigits(v, 15, digits);
+    int n = 15;
     while (n > 1 && digits[n - 1] == '0') --n;
 
-    char* p = buf;
     if (v < 0) *p++ = '-';
     if (x >= 0 && x < 15) {
         for (int i = 0; i <= x; ++i) *p++ = i < n ? digits[i] : '0';
@@ -425,9 +425,14 @@ std::string GeneralNumberText(double v, char sep) {
             p = std::copy(digits + 1, digits + n, p);
         }
         *p++ = 'E';
-        p = std::to_chars(p, buf + sizeof buf, x).ptr;
+        p = std::to_chars(p, p + 8, x).ptr;
     }
-    return std::string(buf, p);
+    return p;
+}
+
+std::string GeneralNumberText(double v, char sep) {
+    char buf[kGeneralNumberChars];
+    return std::string(buf, WriteGeneralNumberText(v, sep, buf));
 }
 
 namespace {

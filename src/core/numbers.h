@@ -28,6 +28,11 @@ bool IsPartialNumberText(std::string_view text);
 // 0.0001 <= |v| < 1e15, otherwise d.dddE[-]x. Zero is "0".
 std::string GeneralNumberText(double v, char sep);
 
+// The same text written at `out`, which has room for kGeneralNumberChars;
+// returns its end. No allocation: for filling many cells.
+inline constexpr int kGeneralNumberChars = 24;  // "-1.23456789012345E-308"
+char* WriteGeneralNumberText(double v, char sep, char* out);
+
 // The shortest text that TextToNumber reads back to exactly v (the sign of
 // zero too), fixed or with an exponent ("1.5e-7"), whichever is shorter.
 // Not a number and the infinities give "NAN", "INF" and "-INF".
