@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
 
 #include "core/numbers.h"
 
@@ -63,51 +62,63 @@ FitCheck CheckFit(int kind, const Coefficients& c, std::span<const double> x, st
         return check;
     }
 
-    // Columns 1, t, t², t³ and Y, each stored contiguously.
-    std::vector<L> m(n * static_cast<std::size_t>(p + 1));
-    auto col = [&](int j) { return m.data() + n * static_cast<std::size_t>(j); };
+    // Householder QR of the columns 1, t, t², t³ and Y, a block of rows at a
+    // time: the triangle found so far stands above the next block's rows, and
+    // reducing the two gives the triangle of all the rows seen. R's rows keep
+    // Y's column too, so only the triangle carries over and memory stays
+    // fixed whatever the number of pairs.
+    constexpr int kBlock = 256;
+    constexpr int kTop = 5;  // rows of the triangle: at most four unknowns and Y
+    const int cols = p + 1;
+    std::array<std::array<L, kTop + kBlock>, kTop> m{};  // m[column][row]
     std::array<L, 4> length{};
     const L scale = 1 / spread;
-    for (std::size_t i = 0; i < n; ++i) {
-        const L t = (x[i] - mean) * scale;
-        L power = 1;
-        for (int j = 0; j < p; ++j) {
-            col(j)[i] = power;
-            length[j] += power * power;
-            power *= t;
+    for (std::size_t first = 0; first < n; first += kBlock) {
+        const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - first));
+        for (int r = 0; r < count; ++r) {
+            const std::size_t i = first + static_cast<std::size_t>(r);
+            const L t = (x[i] - mean) * scale;
+            L power = 1;
+            for (int j = 0; j < p; ++j) {
+                m[j][cols + r] = power;
+                length[j] += power * power;
+                power *= t;
+            }
+            m[p][cols + r] = y[i];
         }
-        col(p)[i] = y[i];
+        const int rows = cols + count;
+        for (int j = 0; j < cols; ++j) {
+            L* v = m[j].data();
+            L norm = 0;
+            for (int i = j; i < rows; ++i) norm += v[i] * v[i];
+            norm = std::sqrt(norm);
+            if (norm == 0) continue;  // nothing below the diagonal to reduce
+            const L alpha = v[j] > 0 ? -norm : norm;
+            const L vtv = 2 * norm * (norm + std::fabs(v[j]));  // |v|² for v = column − alpha·e_j
+            v[j] -= alpha;
+            for (int k = j + 1; k < cols; ++k) {
+                L* w = m[k].data();
+                L dot = 0;
+                for (int i = j; i < rows; ++i) dot += v[i] * w[i];
+                const L f = 2 * dot / vtv;
+                for (int i = j; i < rows; ++i) w[i] -= f * v[i];
+            }
+            v[j] = alpha;
+            std::fill(v + j + 1, v + cols, L{0});
+        }
     }
-
-    // Householder QR: column j is reflected onto its diagonal, the reflection
-    // applied to the later columns and Y; R's upper part stays in place.
-    std::array<L, 4> diagonal{};
+    // R's diagonal holds the part of each column independent of the earlier ones.
     for (int j = 0; j < p; ++j) {
-        L* v = col(j);
-        L norm = 0;
-        for (std::size_t i = j; i < n; ++i) norm += v[i] * v[i];
-        norm = std::sqrt(norm);
-        if (!(norm > kDependent * std::sqrt(length[j]))) {
+        if (!(std::fabs(m[j][j]) > kDependent * std::sqrt(length[j]))) {
             check.unreliable = true;
             return check;
         }
-        const L alpha = v[j] > 0 ? -norm : norm;
-        const L vtv = 2 * norm * (norm + std::fabs(v[j]));  // |v|² for v = column − alpha·e_j
-        v[j] -= alpha;
-        for (int k = j + 1; k <= p; ++k) {
-            L* w = col(k);
-            L dot = 0;
-            for (std::size_t i = j; i < n; ++i) dot += v[i] * w[i];
-            const L f = 2 * dot / vtv;
-            for (std::size_t i = j; i < n; ++i) w[i] -= f * v[i];
-        }
-        diagonal[j] = alpha;
     }
     std::array<L, 4> b{};  // the stable coefficients in t
     for (int j = p - 1; j >= 0; --j) {
-        L s = col(p)[j];
-        for (int k = j + 1; k < p; ++k) s -= col(k)[j] * b[k];
-        b[j] = s / diagonal[j];
+        L s = m[p][j];
+        for (int k = j + 1; k < p; ++k) s -= m[k][j] * b[k];
+        b[j] = s / m[j][j];
     }
 
     const double coefficients[4] = {c.a0, c.a1, c.a2, c.a3};

@@ -22,7 +22,7 @@ struct FitCheck {
 // A kind outside 0..2, differing lengths or fewer pairs than the kind needs
 // give a passing check. Pairs whose X take fewer distinct values than the
 // kind has coefficients are unreliable: any coefficients fit them equally.
-// One pass of O(n·k²) work, n·(k+2) extended values of memory.
+// O(n·k²) work in three passes over the pairs; memory does not grow with n.
 FitCheck CheckFit(int kind, const Coefficients& c, std::span<const double> x, std::span<const double> y);
 
 }  // namespace kurv
