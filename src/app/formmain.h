@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,7 +118,9 @@ class TFormMain : public QMainWindow {
     void itmCubicClick();
     // The warning sign for coefficient digits a stable solution does not confirm.
     void BuildFitWarning(QWidget* parent);
-    void UpdateFitWarning(int kind, bool solved);
+    // Whether the stable second solution finds the shown coefficients unreliable; the answer may come from
+    // another thread.
+    std::future<bool> StartFitCheck(int kind, bool solved);
     void SetFitWarningLanguage(int language);
     void itmCompareClick();       // fit/comparecommands.cpp: the kinds compared
     void itmCoefCopyFullClick();  // the coefficients, each read back exactly

@@ -1,5 +1,8 @@
 #include "core/recalc.h"
 
+#include <future>
+#include <span>
+
 #include "core/numbers.h"
 
 namespace kurv {
@@ -81,6 +84,54 @@ void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<dou
             throw CellOverflow(pairs.rows[i], 0);
         }
     }
+}
+
+namespace {
+
+// Texts written one after another, each found by its end.
+struct PackedTexts {
+    std::string chars;
+    std::vector<std::uint32_t> ends;
+
+    std::string_view operator[](std::size_t i) const {
+        const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
+        return std::string_view(chars).substr(begin, ends[i] - begin);
+    }
+};
+
+PackedTexts GeneralNumberTexts(std::span<const double> values, char sep) {
+    PackedTexts out;
+    out.chars.resize(values.size() * kGeneralNumberChars);
+    out.ends.reserve(values.size());
+    char* const start = out.chars.data();
+    char* p = start;
+    for (double v : values) {
+        p = WriteGeneralNumberText(v, sep, p);
+        out.ends.push_back(static_cast<std::uint32_t>(p - start));
+    }
+    out.chars.resize(static_cast<std::size_t>(p - start));
+    return out;
+}
+
+// Below this many values a second thread costs more than it saves.
+constexpr std::size_t kSplitFrom = 20000;
+
+}  // namespace
+
+void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std::vector<double>& fitted,
+                       char sep) {
+    // The later half is formatted beside the writing of the first; the
+    // future's destructor waits for it should a write throw.
+    const std::size_t half = fitted.size() >= kSplitFrom ? fitted.size() / 2 : fitted.size();
+    const std::span<const double> later = std::span(fitted).subspan(half);
+    std::future<PackedTexts> laterTexts =
+        std::async(later.empty() ? std::launch::deferred : std::launch::async,
+                   [later, sep] { return GeneralNumberTexts(later, sep); });
+    char buf[kGeneralNumberChars];
+    for (std::size_t i = 0; i < half; ++i)
+        table.SetCell(2, rows[i], std::string_view(buf, WriteGeneralNumberText(fitted[i], sep, buf)));
+    const PackedTexts texts = laterTexts.get();
+    for (std::size_t i = half; i < fitted.size(); ++i) table.SetCell(2, rows[i], texts[i - half]);
 }
 
 std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& t) {

@@ -51,6 +51,12 @@ bool EnoughPairs(int kind, int n);
 void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
               ErrorMeasures& errors);
 
+// Writes GeneralNumberText(fitted[i]) into column 2 of table row rows[i], for
+// every i below fitted.size(). A long column is formatted by two threads; the
+// table is written by the caller's thread alone.
+void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std::vector<double>& fitted,
+                       char sep);
+
 // "Y = " and the terms of the kind from the coefficients' texts, highest
 // power first; a positive term after another is joined by " +".
 std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& texts);

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QLabel>
 #include <QStyle>
-#include <vector>
+#include <future>
 
 #include "app/formmain.h"
 #include "core/fit_check.h"
 
 namespace {
+
+// Below this many pairs the check costs less than starting a thread.
+constexpr std::size_t kCheckBesideFrom = 20000;
 
 const char* const kTip[2] = {
     "Данные плохо обусловлены для этого вида: показанные цифры коэффициентов могут быть неточны.",
@@ -35,8 +38,14 @@ void TFormMain::SetFitWarningLanguage(int language) {
     lblFitWarning->setToolTip(QString::fromUtf8(kTip[language == 1 ? 1 : 0]));
 }
 
-void TFormMain::UpdateFitWarning(int kind, bool solved) {
+std::future<bool> TFormMain::StartFitCheck(int kind, bool solved) {
     // A failed solution has been reported already.
+    if (!solved) return std::async(std::launch::deferred, [] { return false; });
+    // A long check runs on its own thread; the pairs stay as they are until
+    // the run has its answer.
     const kurv::CountingPairs& pairs = recalc_.pairs;
-    lblFitWarning->setVisible(solved && kurv::CheckFit(kind, FitCoefficients, pairs.x, pairs.y).unreliable);
+    const auto policy = pairs.x.size() >= kCheckBesideFrom ? std::launch::async : std::launch::deferred;
+    return std::async(policy, [kind, c = FitCoefficients, &pairs] {
+        return kurv::CheckFit(kind, c, pairs.x, pairs.y).unreliable;
+    });
 }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
+#include <future>
 #include <vector>
 
 #include "app/controls.h"
@@ -115,15 +116,16 @@ void TFormMain::sgDataClick() {
     PanelA[3]->setVisible(kind == 2);
 
     // The fitted column and the error measures. An overflow ends the run with
-    // the rows before it written.
+    // the rows before it written. The second opinion on the fit is formed
+    // meanwhile.
+    std::future<bool> fitUnreliable;
     if (!same) {
         kurv::ErrorMeasures errors;
         auto writeFitted = [&] {
             // Column 2 does not feed the pairs: they still hold for the table written.
             const bool pairsHeld = recalc_.read.Matches(table_.Revision(), 0, sep_);
             const std::vector<double>& fitted = recalc_.fitted;
-            for (std::size_t i = 0; i < fitted.size(); ++i)
-                table_.SetCell(2, pairs.rows[i], kurv::GeneralNumberText(fitted[i], sep_));
+            kurv::WriteFittedColumn(table_, pairs.rows, fitted, sep_);
             if (!fitted.empty()) sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
             if (pairsHeld) recalc_.read.Remember(table_.Revision(), 0, sep_);
         };
@@ -133,6 +135,7 @@ void TFormMain::sgDataClick() {
             writeFitted();
             throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
         }
+        fitUnreliable = StartFitCheck(kind, !boxShown);
         writeFitted();
         recalc_.sigma = errors.Sigma();
         recalc_.maxError = errors.maxError;
@@ -140,7 +143,7 @@ void TFormMain::sgDataClick() {
     const double sigma = recalc_.sigma;
     lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
     lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
-    if (!same) UpdateFitWarning(kind, !boxShown);
+    if (!same) lblFitWarning->setVisible(fitUnreliable.get());
 
     if (!same) {
         // The chart: the measured points coloured by their residuals, then the
