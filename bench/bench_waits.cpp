@@ -230,7 +230,13 @@ KURVILON_BENCH("waits: the real window") {
             QFile f(path);
             if (f.open(QIODevice::WriteOnly)) f.write(d.file.data(), static_cast<qint64>(d.file.size()));
         }
-        const int runs = rows >= 1000000 ? 3 : rows >= 100000 ? 5 : rows >= 10000 ? 9 : 15;
+        // KURVILON_BENCH_RUNS=20: more runs of each action, for a profiler.
+        const char* runsWanted = std::getenv("KURVILON_BENCH_RUNS");
+        const int runs = runsWanted        ? std::max(1, std::atoi(runsWanted))
+                         : rows >= 1000000 ? 3
+                         : rows >= 100000  ? 5
+                         : rows >= 10000   ? 9
+                                           : 15;
         const double limit = LimitSeconds(d, rows >= 1000000 ? 5 : runs * 2 + 1);
         std::printf(" %d rows, random X order (median of %d; limit %.2f ms)\n", rows, runs, limit * 1e3);
 
