@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -242,6 +243,29 @@ TEST(CountingPairs, ReadsTheCountingRowsInOrder) {
     EXPECT_EQ(p.sums.n, 2);
     EXPECT_EQ(p.sums.S1, 5);
     EXPECT_EQ(p.sums.T0, -1498);
+}
+
+// Long columns are formatted by two threads in turns; every row still gets
+// its own value's text, whatever the length against the turns.
+TEST(FittedColumn, EachCountingRowGetsItsValuesText) {
+    std::mt19937_64 rng(5);
+    for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{32768}, std::size_t{32769},
+                                std::size_t{3 * 32768 + 5}}) {
+        std::vector<int> rows;
+        std::vector<double> fitted;
+        for (std::size_t i = 0; i < n; ++i) {
+            rows.push_back(static_cast<int>(2 * i + 1));
+            fitted.push_back(std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 80) - 60) *
+                             (i % 3 ? 1 : -1));
+        }
+        DataTable t(static_cast<int>(2 * n + 2));
+        t.SetCell(2, 2, "kept");
+        WriteFittedColumn(t, rows, fitted, ',');
+        for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_EQ(t.Cell(2, rows[i]), GeneralNumberText(fitted[i], ',')) << "n " << n << ", pair " << i;
+        }
+        if (n > 1) EXPECT_EQ(t.Cell(2, 2), "kept");
+    }
 }
 
 struct ReadFault {

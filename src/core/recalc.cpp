@@ -1,5 +1,6 @@
 #include "core/recalc.h"
 
+#include <algorithm>
 #include <future>
 #include <span>
 
@@ -88,50 +89,50 @@ void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<dou
 
 namespace {
 
-// Texts written one after another, each found by its end.
-struct PackedTexts {
-    std::string chars;
-    std::vector<std::uint32_t> ends;
+// Column texts formatted beside the table's writing: each slot has room for
+// the longest text, so the formatting thread never allocates.
+struct TextSlots {
+    explicit TextSlots(std::size_t count) : chars(count * kGeneralNumberChars), sizes(count) {}
 
-    std::string_view operator[](std::size_t i) const {
-        const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
-        return std::string_view(chars).substr(begin, ends[i] - begin);
+    void Format(std::span<const double> values, char sep) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            char* const slot = chars.data() + i * kGeneralNumberChars;
+            sizes[i] = static_cast<std::uint8_t>(WriteGeneralNumberText(values[i], sep, slot) - slot);
+        }
     }
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(chars.data() + i * kGeneralNumberChars, sizes[i]);
+    }
+
+    std::vector<char> chars;
+    std::vector<std::uint8_t> sizes;
 };
 
-PackedTexts GeneralNumberTexts(std::span<const double> values, char sep) {
-    PackedTexts out;
-    out.chars.resize(values.size() * kGeneralNumberChars);
-    out.ends.reserve(values.size());
-    char* const start = out.chars.data();
-    char* p = start;
-    for (double v : values) {
-        p = WriteGeneralNumberText(v, sep, p);
-        out.ends.push_back(static_cast<std::uint32_t>(p - start));
-    }
-    out.chars.resize(static_cast<std::size_t>(p - start));
-    return out;
-}
-
-// Below this many values a second thread costs more than it saves.
-constexpr std::size_t kSplitFrom = 20000;
+// Values formatted per turn of the two threads; below it a second thread
+// costs more than it saves.
+constexpr std::size_t kTurn = 1 << 15;
 
 }  // namespace
 
 void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std::vector<double>& fitted,
                        char sep) {
-    // The later half is formatted beside the writing of the first; the
-    // future's destructor waits for it should a write throw.
-    const std::size_t half = fitted.size() >= kSplitFrom ? fitted.size() / 2 : fitted.size();
-    const std::span<const double> later = std::span(fitted).subspan(half);
-    std::future<PackedTexts> laterTexts =
-        std::async(later.empty() ? std::launch::deferred : std::launch::async,
-                   [later, sep] { return GeneralNumberTexts(later, sep); });
+    // In each turn this thread formats and writes one run of values while the
+    // other formats the next run into the slots; this thread then writes those.
+    // The future's destructor waits for the other thread should a write throw.
+    const std::size_t n = fitted.size();
+    TextSlots slots(n > kTurn ? kTurn : 0);
     char buf[kGeneralNumberChars];
-    for (std::size_t i = 0; i < half; ++i)
-        table.SetCell(2, rows[i], std::string_view(buf, WriteGeneralNumberText(fitted[i], sep, buf)));
-    const PackedTexts texts = laterTexts.get();
-    for (std::size_t i = half; i < fitted.size(); ++i) table.SetCell(2, rows[i], texts[i - half]);
+    for (std::size_t first = 0; first < n; first += 2 * kTurn) {
+        const std::size_t mid = std::min(n, first + kTurn), last = std::min(n, first + 2 * kTurn);
+        const std::span<const double> later = std::span(fitted).subspan(mid, last - mid);
+        std::future<void> formatted;
+        if (!later.empty()) formatted = std::async(std::launch::async, [&] { slots.Format(later, sep); });
+        for (std::size_t i = first; i < mid; ++i)
+            table.SetCell(2, rows[i], std::string_view(buf, WriteGeneralNumberText(fitted[i], sep, buf)));
+        if (!formatted.valid()) continue;
+        formatted.get();
+        for (std::size_t i = mid; i < last; ++i) table.SetCell(2, rows[i], slots[i - mid]);
+    }
 }
 
 std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& t) {
