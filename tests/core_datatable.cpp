@@ -108,3 +108,21 @@ TEST(DataTableStore, ShrinkGrowAndRewritesStayCorrect) {
     EXPECT_EQ(t.Cell(1, 9), copy.Cell(1, 9));
     EXPECT_LT(t.Bytes(), copy.Bytes());
 }
+
+// Megabytes of long texts fill many arena blocks: rows spliced in from another
+// store keep their texts, and texts copied from the store into itself survive
+// the new blocks their copies start.
+TEST(DataTableStore, LongTextsAcrossArenaBlocks) {
+    DataTable t = Filled(3000);
+    const DataTable other = Filled(2000);
+    const auto before = t.Rows();
+    t.SpliceRows(1000, 1, other.SliceRows(1, 1999));
+    ASSERT_EQ(t.RowCount(), 3001 + 1998);
+    for (int r = 1; r < t.RowCount(); ++r) {
+        const Row expected = r < 1000 ? before[r] : r < 2999 ? other.RowAt(r - 999) : before[r - 1998];
+        ASSERT_EQ(t.RowAt(r), expected) << r;
+    }
+    for (int r = 3; r < t.RowCount(); r += 3) t.SetCell(0, r, t.Cell(2, r));
+    for (int r = 3; r < t.RowCount(); r += 3) ASSERT_EQ(t.Cell(0, r), t.Cell(2, r)) << r;
+    EXPECT_EQ(DataTable(t).Rows(), t.Rows());
+}

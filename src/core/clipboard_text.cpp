@@ -29,15 +29,11 @@ void ForEachToken(std::string_view text, Fn&& fn) {
 
 struct TokenCount {
     std::size_t tokens = 0;
-    std::size_t longBytes = 0;  // of the texts too long for a cell's own record
 };
 
 TokenCount CountTokens(std::string_view text) {
     TokenCount n;
-    ForEachToken(text, [&](std::string_view token) {
-        ++n.tokens;
-        if (token.size() > TextRows::kInlineBytes) n.longBytes += token.size();
-    });
+    ForEachToken(text, [&](std::string_view) { ++n.tokens; });
     return n;
 }
 
@@ -46,7 +42,6 @@ TokenCount CountTokens(std::string_view text) {
 void WritePairs(DataTable& table, int first, std::string_view text, TokenCount n) {
     const int lastRow = first + static_cast<int>((n.tokens + 1) / 2) - 1;
     table.SetRowCount(lastRow + 2);
-    table.ReserveText(n.longBytes);
     std::size_t k = 0;
     ForEachToken(text, [&](std::string_view token) {
         table.SetCell(static_cast<int>(k % 2), first + static_cast<int>(k / 2), token);
@@ -116,7 +111,6 @@ PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::string_view 
     }
     const int needed = static_cast<int>(tokens.tokens) + 2;
     if (needed > table.RowCount()) table.SetRowCount(needed);
-    table.ReserveText(tokens.longBytes);
     int row = 1;
     ForEachToken(text, [&](std::string_view token) { table.SetCell(c, row++, token); });
     return PasteResult::Pasted;

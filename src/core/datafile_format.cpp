@@ -76,7 +76,6 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
     // Built aside, so that running out of memory leaves the table as it was.
     TextRows rows(static_cast<int>(lines + 2));
     rows.SetRow(0, table.RowAt(0));
-    rows.ReserveText(rest.size());  // the texts are no longer than the file
     for (std::size_t row = 1; !rest.empty(); ++row) {
         const std::size_t end = rest.find(eol);
         std::string_view line = rest.substr(0, end);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <iterator>
+#include <memory>
 #include <utility>
 
 namespace kurv {
@@ -11,6 +12,11 @@ namespace {
 
 // The arena is rewritten only once its unused part is worth the copy.
 constexpr std::size_t kCompactFrom = std::size_t{1} << 16;
+
+// Each new block of the arena is as large as all before it, from 256 bytes
+// up to 1 MiB; a longer text gets a block of its own size.
+constexpr std::size_t kFirstBlock = 256;
+constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -27,8 +33,51 @@ std::size_t TextRows::Rec::Offset() const {
     return o;
 }
 
-std::string_view TextRows::Rec::View(const std::string& arena) const {
-    if (IsLong()) return std::string_view(arena.data() + Offset(), Size());
+TextRows::Arena::Arena(const Arena& other) : used_(other.used_) {
+    blocks_.reserve(other.blocks_.size());
+    for (const Block& b : other.blocks_) {
+        Block copy{std::make_unique_for_overwrite<char[]>(b.used), b.used, b.used};
+        std::copy_n(b.data.get(), b.used, copy.data.get());
+        blocks_.push_back(std::move(copy));
+        capacity_ += b.used;
+    }
+}
+
+TextRows::Arena& TextRows::Arena::operator=(const Arena& other) {
+    if (this != &other) *this = Arena(other);
+    return *this;
+}
+
+std::uint64_t TextRows::Arena::Append(std::string_view text) {
+    if (blocks_.empty() || blocks_.back().size - blocks_.back().used < text.size()) {
+        const std::size_t size = std::max(text.size(), std::clamp(capacity_, kFirstBlock, kLargestBlock));
+        blocks_.push_back(Block{std::make_unique_for_overwrite<char[]>(size), size, 0});
+        capacity_ += size;
+    }
+    Block& b = blocks_.back();
+    const std::uint64_t at = (static_cast<std::uint64_t>(blocks_.size() - 1) << 32) | b.used;
+    if (!text.empty()) std::memcpy(b.data.get() + b.used, text.data(), text.size());
+    b.used += text.size();
+    used_ += text.size();
+    return at;
+}
+
+void TextRows::Arena::Rewrite(std::uint64_t at, std::string_view text) {
+    if (!text.empty())
+        std::memmove(blocks_[at >> 32].data.get() + (at & 0xFFFFFFFFu), text.data(), text.size());
+}
+
+std::uint64_t TextRows::Arena::Adopt(Arena&& other) {
+    const std::uint64_t base = static_cast<std::uint64_t>(blocks_.size()) << 32;
+    std::move(other.blocks_.begin(), other.blocks_.end(), std::back_inserter(blocks_));
+    used_ += other.used_;
+    capacity_ += other.capacity_;
+    other = Arena();
+    return base;
+}
+
+std::string_view TextRows::Rec::View(const Arena& arena) const {
+    if (IsLong()) return arena.View(Offset(), Size());
     return std::string_view(reinterpret_cast<const char*>(b_), b_[15]);
 }
 
@@ -50,17 +99,15 @@ void TextRows::Release(const Rec& r) {
 }
 
 void TextRows::MaybeCompact() {
-    if (dead_ < kCompactFrom || dead_ * 2 < arena_.size()) return;
-    std::string fresh;
-    fresh.reserve(arena_.size() - dead_);
+    if (dead_ < kCompactFrom || dead_ * 2 < arena_.Used()) return;
+    Arena fresh;
     for (RecRow& row : rows_)
         for (Rec& r : row)
             if (r.IsLong()) {
                 const std::string_view text = r.View(arena_);
-                r.SetLong(fresh.size(), text.size());
-                fresh.append(text);
+                r.SetLong(fresh.Append(text), text.size());
             }
-    arena_.swap(fresh);
+    arena_ = std::move(fresh);
     dead_ = 0;
 }
 
@@ -82,29 +129,20 @@ void TextRows::SetCell(int col, int row, std::string_view text) {
         MaybeCompact();
         return;
     }
-    const std::less<const char*> before;
-    if (!before(text.data(), arena_.data()) && before(text.data(), arena_.data() + arena_.size())) {
-        const std::string copy(text);  // the arena may move while it grows
-        SetCell(col, row, copy);
-        return;
-    }
     if (r.IsLong() && text.size() <= r.Size()) {
         // Rewritten in place: a recalculation rewrites a million column-2
         // texts of much the same length each run.
         dead_ += r.Size() - text.size();
-        text.copy(arena_.data() + r.Offset(), text.size());
+        arena_.Rewrite(r.Offset(), text);
         r.SetLong(r.Offset(), text.size());
         MaybeCompact();
         return;
     }
+    // The arena's blocks stay where they are: `text` may be one of its own.
+    const std::uint64_t at = arena_.Append(text);
     Release(r);
-    r.SetLong(arena_.size(), text.size());
-    arena_.append(text);
+    r.SetLong(at, text.size());
     MaybeCompact();
-}
-
-void TextRows::ReserveText(std::size_t bytes) {
-    arena_.reserve(arena_.size() + bytes);
 }
 
 const TextRows::Row TextRows::RowAt(int row) const {
@@ -148,8 +186,7 @@ TextRows TextRows::Slice(int first, int count) const {
         for (Rec& r : row)
             if (r.IsLong()) {
                 const std::string_view text = r.View(arena_);
-                r.SetLong(out.arena_.size(), text.size());
-                out.arena_.append(text);
+                r.SetLong(out.arena_.Append(text), text.size());
             }
     return out;
 }
@@ -182,9 +219,8 @@ void TextRows::Erase(int first, int count) {
 void TextRows::Replace(int first, int count, TextRows&& with) {
     for (int r = first; r < first + count; ++r)
         for (const Rec& c : rows_[r]) Release(c);
-    const std::size_t base = arena_.size();
-    arena_.append(with.arena_);
     dead_ += with.dead_;
+    const std::uint64_t base = arena_.Adopt(std::move(with.arena_));
     for (RecRow& row : with.rows_)
         for (Rec& r : row)
             if (r.IsLong()) r.SetLong(r.Offset() + base, r.Size());
@@ -224,7 +260,7 @@ void TextRows::MoveColumn(int from, int to) {
 }
 
 std::size_t TextRows::Bytes() const {
-    return sizeof(*this) + rows_.capacity() * sizeof(RecRow) + arena_.capacity();
+    return sizeof(*this) + rows_.capacity() * sizeof(RecRow) + arena_.Capacity();
 }
 
 std::vector<DataTable::Row> DataTable::Rows() const {

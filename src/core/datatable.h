@@ -6,11 +6,13 @@
 // compactly: every cell is a 16-byte record that holds a text of up to 15
 // bytes itself (numbers nearly always fit) or the place of a longer text in
 // the store's arena. Moving rows or cells moves the records, never the texts.
+// The arena grows by adding blocks, so no text is copied as it grows.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,9 +38,6 @@ class TextRows {
     // Valid until the next change of the store.
     std::string_view Cell(int col, int row) const { return rows_[row][col].View(arena_); }
     void SetCell(int col, int row, std::string_view text);
-    // Room for this many more bytes of long texts, so that filling a large
-    // table does not copy the texts again and again as the arena grows.
-    void ReserveText(std::size_t bytes);
     // A copy (const, so that assigning to it cannot be mistaken for a change).
     const Row RowAt(int row) const;
     void SetRow(int row, const Row& texts);
@@ -67,6 +66,36 @@ class TextRows {
     std::size_t Bytes() const;
 
   private:
+    // The long texts, in blocks that never move. A place is the block's
+    // number in the high 32 bits and the position in it in the low ones.
+    class Arena {
+      public:
+        Arena() = default;
+        Arena(const Arena& other);
+        Arena& operator=(const Arena& other);
+        Arena(Arena&&) noexcept = default;
+        Arena& operator=(Arena&&) noexcept = default;
+
+        std::uint64_t Append(std::string_view text);
+        std::string_view View(std::uint64_t at, std::size_t size) const {
+            return std::string_view(blocks_[at >> 32].data.get() + (at & 0xFFFFFFFFu), size);
+        }
+        // Overwrites the text at `at` with `text`, which is no longer.
+        void Rewrite(std::uint64_t at, std::string_view text);
+        // Takes `other`'s blocks over; gives what to add to its places.
+        std::uint64_t Adopt(Arena&& other);
+        std::size_t Used() const { return used_; }
+        std::size_t Capacity() const { return capacity_; }
+
+      private:
+        struct Block {
+            std::unique_ptr<char[]> data;
+            std::size_t size = 0, used = 0;
+        };
+        std::vector<Block> blocks_;
+        std::size_t used_ = 0, capacity_ = 0;
+    };
+
     // Up to 15 bytes inline: the text, then its length in the last byte.
     // Longer: the arena offset (8 bytes), the size (7 bytes), then kLong.
     class Rec {
@@ -75,7 +104,7 @@ class TextRows {
         bool IsLong() const { return b_[15] == kLong; }
         std::size_t Size() const;
         std::size_t Offset() const;
-        std::string_view View(const std::string& arena) const;
+        std::string_view View(const Arena& arena) const;
         void SetInline(std::string_view text);
         void SetLong(std::size_t offset, std::size_t size);
         bool operator==(const Rec&) const = default;
@@ -92,7 +121,7 @@ class TextRows {
     void MaybeCompact();
 
     std::vector<RecRow> rows_;
-    std::string arena_;
+    Arena arena_;
     std::size_t dead_ = 0;  // arena bytes no cell refers to
 };
 
@@ -122,7 +151,6 @@ class DataTable {
         ++revision_;
         rows_.SetRow(row, texts);
     }
-    void ReserveText(std::size_t bytes) { rows_.ReserveText(bytes); }
     // Every row copied out (tests and small tables).
     std::vector<Row> Rows() const;
 
