@@ -397,13 +397,37 @@ char* WriteGeneralNumberText(double v, char sep, char* p) {
         *p++ = '0';
         return p;
     }
-    // When v has a shortest form of at most 15 digits, that form padded with
-    // zeros is the rounded one: its distance to v, at most half an ulp, is
-    // below a tenth of the 15-digit step, so no other 15-digit number and no
-    // tie is nearer. Dropping the trailing zeros gives it back.
+    // The shortest form S that reads back to v decides v's rounding to 15
+    // digits for a normal v:
+    // - S of at most 15 digits is that rounding, padded with zeros: its
+    //   distance to v, at most half an ulp, is below a tenth of the 15-digit
+    //   step, so no other 15-digit number and no tie is nearer;
+    // - a longer S lies on v's side of every 15-digit rounding boundary B (a
+    //   16-digit number ending in 5): were B between them, B would be as short
+    //   as S or shorter and nearer to v, and the library would give B.
+    //   Only S = B itself leaves the side open, and the exact value decides.
     char digits[24];
-    const int x = RoundedDigits(v, 15, digits);
-    int n = 15;
+    int x;
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    int n = ReadScientific(buf, r.ptr, digits, x);
+    if (std::fabs(v) < DBL_MIN || (n == 16 && digits[15] == '5')) {
+        x = RoundedDigits(v, 15, digits);
+        n = 15;
+    } else if (n > 15) {
+        const bool up = digits[15] >= '5';
+        n = 15;
+        if (up) {
+            int i = 14;
+            while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                digits[0] = '1';
+                ++x;
+            }
+        }
+    }
     while (n > 1 && digits[n - 1] == '0') --n;
 
     if (v < 0) *p++ = '-';
