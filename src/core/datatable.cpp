@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace kurv {
@@ -17,20 +18,28 @@ constexpr std::size_t kCompactFrom = std::size_t{1} << 16;
 // up to 1 MiB; a longer text gets a block of its own size.
 constexpr std::size_t kFirstBlock = 256;
 constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
+// A record has 3 bytes for the block's number.
+constexpr std::size_t kMostBlocks = std::size_t{1} << 24;
 
 }  // namespace
 
-std::size_t TextRows::Rec::Size() const {
-    if (!IsLong()) return b_[15];
-    std::size_t s = 0;
-    for (int i = 14; i >= 8; --i) s = (s << 8) | b_[i];
-    return s;
+std::uint32_t TextRows::Rec::Field(int at) const {
+    std::uint32_t v;
+    std::memcpy(&v, b_ + at, sizeof v);
+    return v;
 }
 
-std::size_t TextRows::Rec::Offset() const {
-    std::size_t o = 0;
-    for (int i = 7; i >= 0; --i) o = (o << 8) | b_[i];
-    return o;
+std::size_t TextRows::Rec::Size() const {
+    return IsLong() ? Field(7) : b_[15];
+}
+
+std::size_t TextRows::Rec::Room() const {
+    return Field(11);
+}
+
+std::uint64_t TextRows::Rec::Place() const {
+    const std::uint64_t block = b_[4] | (b_[5] << 8) | (static_cast<std::uint64_t>(b_[6]) << 16);
+    return (block << 32) | Field(0);
 }
 
 TextRows::Arena::Arena(const Arena& other) : used_(other.used_) {
@@ -49,6 +58,7 @@ TextRows::Arena& TextRows::Arena::operator=(const Arena& other) {
 }
 
 std::uint64_t TextRows::Arena::Append(std::string_view text) {
+    if (text.size() > UINT32_MAX || blocks_.size() >= kMostBlocks) throw std::bad_alloc();
     if (blocks_.empty() || blocks_.back().size - blocks_.back().used < text.size()) {
         const std::size_t size = std::max(text.size(), std::clamp(capacity_, kFirstBlock, kLargestBlock));
         blocks_.push_back(Block{std::make_unique_for_overwrite<char[]>(size), size, 0});
@@ -68,6 +78,7 @@ void TextRows::Arena::Rewrite(std::uint64_t at, std::string_view text) {
 }
 
 std::uint64_t TextRows::Arena::Adopt(Arena&& other) {
+    if (blocks_.size() + other.blocks_.size() > kMostBlocks) throw std::bad_alloc();
     const std::uint64_t base = static_cast<std::uint64_t>(blocks_.size()) << 32;
     std::move(other.blocks_.begin(), other.blocks_.end(), std::back_inserter(blocks_));
     used_ += other.used_;
@@ -77,7 +88,7 @@ std::uint64_t TextRows::Arena::Adopt(Arena&& other) {
 }
 
 std::string_view TextRows::Rec::View(const Arena& arena) const {
-    if (IsLong()) return arena.View(Offset(), Size());
+    if (IsLong()) return arena.View(Place(), Size());
     return std::string_view(reinterpret_cast<const char*>(b_), b_[15]);
 }
 
@@ -88,14 +99,18 @@ void TextRows::Rec::SetInline(std::string_view text) {
     std::memcpy(b_, copy, sizeof b_);
 }
 
-void TextRows::Rec::SetLong(std::size_t offset, std::size_t size) {
-    for (int i = 0; i < 8; ++i, offset >>= 8) b_[i] = static_cast<unsigned char>(offset & 0xFF);
-    for (int i = 8; i < 15; ++i, size >>= 8) b_[i] = static_cast<unsigned char>(size & 0xFF);
+void TextRows::Rec::SetLong(std::uint64_t place, std::size_t size, std::size_t room) {
+    const auto position = static_cast<std::uint32_t>(place), length = static_cast<std::uint32_t>(size),
+               space = static_cast<std::uint32_t>(room);
+    std::memcpy(b_, &position, 4);
+    for (int i = 4; i < 7; ++i) b_[i] = static_cast<unsigned char>((place >> (32 + 8 * (i - 4))) & 0xFF);
+    std::memcpy(b_ + 7, &length, 4);
+    std::memcpy(b_ + 11, &space, 4);
     b_[15] = kLong;
 }
 
 void TextRows::Release(const Rec& r) {
-    if (r.IsLong()) dead_ += r.Size();
+    if (r.IsLong()) dead_ += r.Room();
 }
 
 void TextRows::MaybeCompact() {
@@ -105,7 +120,7 @@ void TextRows::MaybeCompact() {
         for (Rec& r : row)
             if (r.IsLong()) {
                 const std::string_view text = r.View(arena_);
-                r.SetLong(fresh.Append(text), text.size());
+                r.SetLong(fresh.Append(text), text.size(), text.size());
             }
     arena_ = std::move(fresh);
     dead_ = 0;
@@ -129,19 +144,17 @@ void TextRows::SetCell(int col, int row, std::string_view text) {
         MaybeCompact();
         return;
     }
-    if (r.IsLong() && text.size() <= r.Size()) {
-        // Rewritten in place: a recalculation rewrites a million column-2
+    if (r.IsLong() && text.size() <= r.Room()) {
+        // Rewritten in its room: a recalculation rewrites a million column-2
         // texts of much the same length each run.
-        dead_ += r.Size() - text.size();
-        arena_.Rewrite(r.Offset(), text);
-        r.SetLong(r.Offset(), text.size());
-        MaybeCompact();
+        arena_.Rewrite(r.Place(), text);
+        r.SetLong(r.Place(), text.size(), r.Room());
         return;
     }
     // The arena's blocks stay where they are: `text` may be one of its own.
     const std::uint64_t at = arena_.Append(text);
     Release(r);
-    r.SetLong(at, text.size());
+    r.SetLong(at, text.size(), text.size());
     MaybeCompact();
 }
 
@@ -186,7 +199,7 @@ TextRows TextRows::Slice(int first, int count) const {
         for (Rec& r : row)
             if (r.IsLong()) {
                 const std::string_view text = r.View(arena_);
-                r.SetLong(out.arena_.Append(text), text.size());
+                r.SetLong(out.arena_.Append(text), text.size(), text.size());
             }
     return out;
 }
@@ -223,7 +236,7 @@ void TextRows::Replace(int first, int count, TextRows&& with) {
     const std::uint64_t base = arena_.Adopt(std::move(with.arena_));
     for (RecRow& row : with.rows_)
         for (Rec& r : row)
-            if (r.IsLong()) r.SetLong(r.Offset() + base, r.Size());
+            if (r.IsLong()) r.SetLong(r.Place() + base, r.Size(), r.Room());
     const auto at = rows_.begin() + first;
     const int common = std::min(count, with.RowCount());
     std::copy(with.rows_.begin(), with.rows_.begin() + common, at);

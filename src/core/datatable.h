@@ -76,6 +76,7 @@ class TextRows {
         Arena(Arena&&) noexcept = default;
         Arena& operator=(Arena&&) noexcept = default;
 
+        // Throws std::bad_alloc for a text of 4 GiB or more, which no record can hold.
         std::uint64_t Append(std::string_view text);
         std::string_view View(std::uint64_t at, std::size_t size) const {
             return std::string_view(blocks_[at >> 32].data.get() + (at & 0xFFFFFFFFu), size);
@@ -97,19 +98,24 @@ class TextRows {
     };
 
     // Up to 15 bytes inline: the text, then its length in the last byte.
-    // Longer: the arena offset (8 bytes), the size (7 bytes), then kLong.
+    // Longer: the place in the arena (position 4 bytes, block 3 bytes), the
+    // size (4 bytes), the room the text has there (4 bytes), then kLong. A
+    // text rewritten in its room leaves no unused bytes behind.
     class Rec {
       public:
         static constexpr unsigned char kLong = 0xFF;
         bool IsLong() const { return b_[15] == kLong; }
         std::size_t Size() const;
-        std::size_t Offset() const;
+        std::uint64_t Place() const;
+        std::size_t Room() const;
         std::string_view View(const Arena& arena) const;
         void SetInline(std::string_view text);
-        void SetLong(std::size_t offset, std::size_t size);
+        void SetLong(std::uint64_t place, std::size_t size, std::size_t room);
         bool operator==(const Rec&) const = default;
 
       private:
+        std::uint32_t Field(int at) const;
+
         unsigned char b_[16] = {};
     };
     using RecRow = std::array<Rec, kColumns>;
@@ -122,7 +128,7 @@ class TextRows {
 
     std::vector<RecRow> rows_;
     Arena arena_;
-    std::size_t dead_ = 0;  // arena bytes no cell refers to
+    std::size_t dead_ = 0;  // arena bytes outside every cell's room
 };
 
 class DataTable {
