@@ -277,10 +277,14 @@ char* WriteExponent(char* p, int x, int minDigits) {
 // `digits` (returns how many) and its exponent into x.
 int ReadScientific(const char* p, const char* end, char* digits, int& x) {
     if (*p == '-') ++p;
-    int n = 0;
-    for (; *p != 'e'; ++p)
-        if (*p != '.') digits[n++] = *p;
-    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, x);
+    digits[0] = *p++;
+    int n = 1;
+    if (*p == '.')
+        for (++p; *p != 'e'; ++p) digits[n++] = *p;
+    const bool negative = p[1] == '-';
+    x = 0;
+    for (p += 2; p != end; ++p) x = x * 10 + (*p - '0');
+    if (negative) x = -x;
     return n;
 }
 
