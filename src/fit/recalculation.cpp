@@ -116,8 +116,8 @@ void TFormMain::sgDataClick() {
     PanelA[3]->setVisible(kind == 2);
 
     // The fitted column and the error measures. An overflow ends the run with
-    // the rows before it written. The second opinion on the fit is formed
-    // meanwhile.
+    // the rows before it written (its check is then left unused). The second
+    // opinion on the fit is formed meanwhile.
     std::future<bool> fitUnreliable;
     if (!same) {
         kurv::ErrorMeasures errors;
@@ -129,13 +129,13 @@ void TFormMain::sgDataClick() {
             if (!fitted.empty()) sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
             if (pairsHeld) recalc_.read.Remember(table_.Revision(), 0, sep_);
         };
+        fitUnreliable = StartFitCheck(kind, !boxShown);
         try {
             kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
         } catch (const kurv::CellOverflow& e) {
             writeFitted();
             throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
         }
-        fitUnreliable = StartFitCheck(kind, !boxShown);
         writeFitted();
         recalc_.sigma = errors.Sigma();
         recalc_.maxError = errors.maxError;
