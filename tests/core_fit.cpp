@@ -249,8 +249,9 @@ TEST(CountingPairs, ReadsTheCountingRowsInOrder) {
 // its own value's text, whatever the length against the turns.
 TEST(FittedColumn, EachCountingRowGetsItsValuesText) {
     std::mt19937_64 rng(5);
-    for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{32768}, std::size_t{32769},
-                                std::size_t{3 * 32768 + 5}}) {
+    // Turns of 65536 values here and 32768 on the other thread.
+    for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{65536}, std::size_t{65537},
+                                std::size_t{98304 + 65536 + 5}}) {
         std::vector<int> rows;
         std::vector<double> fitted;
         for (std::size_t i = 0; i < n; ++i) {
