@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 #include "app/formmain.h"
+#include "core/numbers.h"
 #include "support/scripteddialogs.h"
 #include "support/windowfixture.h"
 #include "table/stringgrid.h"
@@ -32,6 +34,20 @@ class FitWarningTest : public QObject, WindowFixture {
         form_->sgDataClick();
     }
     void FitTiny() { Fit(0, {{"1", "1e-200"}, {"2", "2e-200"}, {"3", "3e-200"}}); }
+
+    // Replaces the table by `n` pairs (y(X), X) with X over 10000 … 10010 and
+    // recalculates with `kind`.
+    void FitLong(int kind, int n, double (*y)(double)) {
+        kurv::DataTable& t = form_->Table();
+        t.SetRowCount(n + 2);
+        for (int r = 1; r <= n; ++r) {
+            const double x = 10000 + 10.0 * (r - 1) / (n - 1);
+            t.SetRow(r, {kurv::GeneralNumberText(y(x), '.'), kurv::GeneralNumberText(x, '.'), ""});
+        }
+        form_->findChild<TStringGrid*>("sgData")->TableReset();
+        form_->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(kind);
+        form_->sgDataClick();
+    }
 
   private slots:
     void init() { Open(); }
@@ -58,6 +74,15 @@ class FitWarningTest : public QObject, WindowFixture {
         FitTiny();
         Fit(0, {{"1", "0"}, {"2", "0"}});
         QCOMPARE(dialogs_->messages.size(), 1);
+        QVERIFY(!Shown());
+    }
+
+    // A long table is checked beside the rest of the run, which still waits
+    // for the answer before it ends.
+    void longTablesAreCheckedAsWell() {
+        FitLong(2, 30000, [](double x) { return std::pow(x - 10005, 3); });
+        QVERIFY(Shown());
+        FitLong(0, 30000, [](double x) { return 2 * x + 1; });
         QVERIFY(!Shown());
     }
 
