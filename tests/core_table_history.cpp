@@ -155,3 +155,32 @@ TEST(TableHistory, TableThatNoLongerFitsEmptiesHistory) {
     EXPECT_FALSE(h.CanUndo());
     EXPECT_EQ(t.RowCount(), 5);
 }
+
+// A sort is recorded by its order alone: undo brings back every row, the
+// wholly empty ones it dropped included, and redo sorts again; a table that
+// no longer has the sorted rows' count takes no step.
+TEST(TableHistory, ReorderStepsKeepTheOrderAlone) {
+    const std::string longText(300, 'L');
+    DataTable t =
+        TableOf({{"5", "e", longText}, {}, {"2", "b", ""}, {"x", "", ""}, {}, {"-1", longText, "a"}}, 9);
+    const DataTable before = t;
+    TableHistory h;
+    const TableCursor cb{0, 3, 0, 3, 0, 3}, ca{0, 1, 0, 1, 0, 1};
+    h.RecordReorder(kurv::SortRows(t, 0, '.'), before.RowCount(), cb, ca);
+    const DataTable after = t;
+    ASSERT_EQ(DataRows(after),
+              (Rows{{"-1", longText, "a"}, {"2", "b", ""}, {"5", "e", longText}, {"x", "", ""}, {}}));
+    EXPECT_LT(h.Bytes(), before.Bytes());  // no copy of the rows
+
+    TableCursor cur;
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_EQ(t.Rows(), before.Rows());
+    EXPECT_EQ(cur, cb);
+    ASSERT_TRUE(h.Redo(t, cur));
+    EXPECT_EQ(t.Rows(), after.Rows());
+    EXPECT_EQ(cur, ca);
+
+    t.SetRowCount(t.RowCount() + 1);  // behind the history's back
+    EXPECT_FALSE(h.Undo(t, cur));
+    EXPECT_FALSE(h.CanRedo());
+}

@@ -253,6 +253,10 @@ void TextRows::Reorder(const std::vector<int>& order) {
     next.reserve(order.size());
     std::vector<bool> kept(rows_.size(), false);
     for (int r : order) {
+        if (r < 0) {
+            next.emplace_back();
+            continue;
+        }
         next.push_back(rows_[r]);
         kept[r] = true;
     }

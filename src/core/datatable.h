@@ -55,8 +55,9 @@ class TextRows {
     // gives the rows replaced.
     TextRows Splice(int first, int count, TextRows&& with);
     void Erase(int first, int count);
-    // Row k becomes the row that was at order[k]; rows not named go. Each row
-    // may be named once at most.
+    // Row k becomes the row that was at order[k], or an empty row where
+    // order[k] is -1; rows not named go. Each row may be named once at most.
+    // The store is unchanged should this throw.
     void Reorder(const std::vector<int>& order);
     // In every row the cell of column `from` moves to `to`, the cells
     // between shift by one towards `from`'s place.

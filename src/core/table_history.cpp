@@ -24,14 +24,28 @@ TableChange DiffTables(DataTable&& before, const DataTable& after) {
 
 void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) {
     if (change.Empty()) return;  // nothing to take back
-    for (const Step& s : redo_) bytes_ -= s.bytes;
-    redo_.clear();
     Step s;
     s.first = change.first;
     s.rows = std::move(change.before);
     s.shownRows = change.afterRows;
     s.before = before;
     s.after = after;
+    Push(std::move(s));
+}
+
+void TableHistory::RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
+                                 const TableCursor& after) {
+    Step s;
+    s.order = std::move(order);
+    s.rowsBefore = rowsBefore;
+    s.before = before;
+    s.after = after;
+    Push(std::move(s));
+}
+
+void TableHistory::Push(Step s) {
+    for (const Step& r : redo_) bytes_ -= r.bytes;
+    redo_.clear();
     s.bytes = StepBytes(s);
     bytes_ += s.bytes;
     undo_.push_back(std::move(s));
@@ -39,7 +53,24 @@ void TableHistory::Record(TableChange change, const TableCursor& before, const T
 }
 
 std::size_t TableHistory::StepBytes(const Step& s) {
-    return sizeof(Step) + s.rows.Bytes();
+    return sizeof(Step) + s.rows.Bytes() + s.order.capacity() * sizeof(int);
+}
+
+// Undoes or redoes a reorder: the rows go back to their places before it
+// (the rows it dropped were empty) or through the order once more.
+bool TableHistory::Turn(Step& s, DataTable& table) {
+    const int shown = s.reordered ? static_cast<int>(s.order.size()) : s.rowsBefore;
+    if (table.RowCount() != shown) return false;
+    if (s.reordered) {
+        std::vector<int> back(static_cast<std::size_t>(s.rowsBefore), -1);
+        for (std::size_t k = 0; k < s.order.size(); ++k)
+            if (s.order[k] >= 0) back[static_cast<std::size_t>(s.order[k])] = static_cast<int>(k);
+        table.ReorderRows(back);
+    } else {
+        table.ReorderRows(s.order);
+    }
+    s.reordered = !s.reordered;
+    return true;
 }
 
 bool TableHistory::Swap(Step& s, DataTable& table) {
@@ -55,7 +86,7 @@ bool TableHistory::Undo(DataTable& table, TableCursor& cursor) {
     Step s = std::move(undo_.back());
     undo_.pop_back();
     bytes_ -= s.bytes;
-    if (!Swap(s, table)) {
+    if (!(s.order.empty() ? Swap(s, table) : Turn(s, table))) {
         Clear();
         return false;
     }
@@ -72,7 +103,7 @@ bool TableHistory::Redo(DataTable& table, TableCursor& cursor) {
     Step s = std::move(redo_.back());
     redo_.pop_back();
     bytes_ -= s.bytes;
-    if (!Swap(s, table)) {
+    if (!(s.order.empty() ? Swap(s, table) : Turn(s, table))) {
         Clear();
         return false;
     }

@@ -47,6 +47,11 @@ class TableHistory {
     // A change just made to the table; the redo steps go. The oldest steps go
     // while the history holds more than its budget.
     void Record(TableChange change, const TableCursor& before, const TableCursor& after);
+    // A reorder just made by DataTable::ReorderRows(order) of a table of
+    // `rowsBefore` rows whose rows left out of `order` were wholly empty. The
+    // step keeps the order alone, however many rows it moved.
+    void RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
+                       const TableCursor& after);
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -63,10 +68,14 @@ class TableHistory {
     void Clear();
 
   private:
+    // A region of rows, or a reorder when `order` is not empty.
     struct Step {
         int first = 1;
         TextRows rows;      // the region on the side not shown
         int shownRows = 0;  // the region's length in the table now
+        std::vector<int> order;
+        int rowsBefore = 0;     // the table's rows before the reorder
+        bool reordered = true;  // the table shows the reorder made
         TableCursor before;
         TableCursor after;
         std::size_t bytes = 0;
@@ -74,6 +83,8 @@ class TableHistory {
 
     static std::size_t StepBytes(const Step& s);
     static bool Swap(Step& s, DataTable& table);
+    static bool Turn(Step& s, DataTable& table);
+    void Push(Step s);
     void Trim();
 
     std::size_t budget_;

@@ -231,17 +231,19 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys)
 //   and the numeric ones are sorted among themselves;
 // - otherwise every row but the last is taken out, and the last one, never
 //   examined, stays in front of those moved behind it.
-void SortRows(DataTable& table, int keyColumn, char sep) {
+std::vector<int> SortRows(DataTable& table, int keyColumn, char sep) {
     keyColumn = std::clamp(keyColumn, 0, DataTable::kColumns - 1);
     const int last = table.RowCount() - 1;
-    if (last >= 2) {
+    std::vector<int> sorted;  // the rows in their new order, header first
+    if (last < 2) {
+        for (int r = 0; r <= last; ++r) sorted.push_back(r);
+    } else {
         std::vector<std::optional<long double>> keys(static_cast<std::size_t>(last) + 1);
         for (int r = 1; r <= last; ++r) {
             auto v = ParseNumber(table.Cell(keyColumn, r), sep);
             if (v && !std::isnan(*v)) keys[r] = *v;
         }
-        std::vector<int> sorted;  // the rows in their new order, header first
-        sorted.reserve(static_cast<std::size_t>(last) + 1);
+        sorted.reserve(static_cast<std::size_t>(last) + 2);
         sorted.push_back(0);
         bool numericBeforeLast = false;
         for (int r = 1; r < last && !numericBeforeLast; ++r) numericBeforeLast = keys[r].has_value();
@@ -261,9 +263,10 @@ void SortRows(DataTable& table, int keyColumn, char sep) {
             for (int r = 1; r < last; ++r)
                 if (!table.RowEmpty(r)) sorted.push_back(r);
         }
-        table.ReorderRows(sorted);
     }
-    table.SetRowCount(table.RowCount() + 1);
+    sorted.push_back(-1);  // the empty row added at the end
+    table.ReorderRows(sorted);
+    return sorted;
 }
 
 }  // namespace kurv

@@ -32,8 +32,11 @@ void DeleteRows(DataTable& table, int topRow, int bottomRow);
 // with `sep`) is taken out of the order: removed when all three of its cells
 // are empty, otherwise moved behind the sorted rows, keeping the order in
 // which such rows stood. One empty row is added at the end. Keys beyond the
-// double range sort by their extended value.
-void SortRows(DataTable& table, int keyColumn, char sep);
+// double range sort by their extended value. Gives the order applied by
+// DataTable::ReorderRows: row k now is the row order[k] was (-1: the new empty
+// row); rows not named were wholly empty. The table is unchanged should this
+// throw.
+std::vector<int> SortRows(DataTable& table, int keyColumn, char sep);
 
 // The order in which the exchange sort leaves the keys: result[p] is the index
 // into `keys` of the key that ends at place p. O(n log n).

@@ -93,7 +93,7 @@ void TFormMain::itmDeleteClick() {
 }
 
 void TFormMain::itmSortClick() {
-    const auto step = undo_->Begin();
-    kurv::SortRows(table_, sgData->Col(), sep_);
+    auto step = undo_->BeginReorder();
+    step.Done(kurv::SortRows(table_, sgData->Col(), sep_));
     TableChanged();
 }

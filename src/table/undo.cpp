@@ -56,6 +56,31 @@ TableUndo::Command TableUndo::Begin() {
     return Command(this);
 }
 
+TableUndo::Reordering::Reordering(TableUndo* undo) : undo_(undo->running_ ? nullptr : undo) {
+    if (!undo_) return;  // inside a command, whose step covers the reorder
+    undo_->CloseTyping(*undo_->table_);
+    before_ = undo_->Cursor();
+    rowsBefore_ = undo_->table_->RowCount();
+}
+
+void TableUndo::Reordering::Done(std::vector<int> order) {
+    order_ = std::move(order);
+    done_ = true;
+}
+
+TableUndo::Reordering::~Reordering() {
+    if (!undo_) return;
+    if (done_) {
+        try {
+            undo_->history_.RecordReorder(std::move(order_), rowsBefore_, before_, undo_->Cursor());
+        } catch (...) {
+            undo_->history_.Clear();  // the table changed with no step: the older ones would not fit
+        }
+    }
+    undo_->ArmTyping();
+    undo_->UpdateActions();
+}
+
 void TableUndo::Commit() {
     if (!running_) return;
     running_ = false;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/table_history.h"
 
@@ -36,6 +37,27 @@ class TableUndo {
     };
     // Call before a command changes the table; nested calls join the outer one.
     [[nodiscard]] Command Begin();
+
+    // A command that only reorders the rows (dropping empty ones) gives its
+    // order to Done; the step then keeps the order, not the rows. Recorded
+    // when it ends, with the cursor of that moment.
+    class Reordering {
+      public:
+        explicit Reordering(TableUndo* undo);
+        Reordering(const Reordering&) = delete;
+        Reordering& operator=(const Reordering&) = delete;
+        ~Reordering();
+        // The order DataTable::ReorderRows applied, once it has.
+        void Done(std::vector<int> order);
+
+      private:
+        TableUndo* undo_;
+        kurv::TableCursor before_;
+        int rowsBefore_ = 0;
+        std::vector<int> order_;
+        bool done_ = false;
+    };
+    [[nodiscard]] Reordering BeginReorder() { return Reordering(this); }
     // The running command's change, recorded now; nothing when none runs.
     void Commit();
     // A column was dragged from `from` to `to`; the cells have moved already.
