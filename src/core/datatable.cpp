@@ -115,13 +115,21 @@ void TextRows::Release(const Rec& r) {
 
 void TextRows::MaybeCompact() {
     if (dead_ < kCompactFrom || dead_ * 2 < arena_.Used()) return;
+    // The texts are copied first and the records changed only once all are:
+    // without the memory for the copy the arena simply stays as it is.
     Arena fresh;
+    std::vector<std::uint64_t> places;
+    try {
+        for (const RecRow& row : rows_)
+            for (const Rec& r : row)
+                if (r.IsLong()) places.push_back(fresh.Append(r.View(arena_)));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    std::size_t next = 0;
     for (RecRow& row : rows_)
         for (Rec& r : row)
-            if (r.IsLong()) {
-                const std::string_view text = r.View(arena_);
-                r.SetLong(fresh.Append(text), text.size(), text.size());
-            }
+            if (r.IsLong()) r.SetLong(places[next++], r.Size(), r.Size());
     arena_ = std::move(fresh);
     dead_ = 0;
 }
@@ -249,21 +257,39 @@ void TextRows::Replace(int first, int count, TextRows&& with) {
 }
 
 void TextRows::Reorder(const std::vector<int>& order) {
-    std::vector<RecRow> next;
-    next.reserve(order.size());
-    std::vector<bool> kept(rows_.size(), false);
-    for (int r : order) {
-        if (r < 0) {
-            next.emplace_back();
-            continue;
-        }
-        next.push_back(rows_[r]);
-        kept[r] = true;
-    }
-    for (std::size_t r = 0; r < rows_.size(); ++r)
-        if (!kept[r])
+    // The records move in place, along the cycles of a permutation: a
+    // million rows need no second array of records. The rows named go to
+    // their places; the others (dropped rows, emptied first, and rows added)
+    // fill the places of -1 and those past the new end, in order.
+    const std::size_t n = rows_.size(), m = order.size(), total = std::max(n, m);
+    std::vector<std::size_t> to(total, SIZE_MAX);  // to[row] = its place
+    for (std::size_t k = 0; k < m; ++k)
+        if (order[k] >= 0) to[static_cast<std::size_t>(order[k])] = k;
+    std::vector<bool> placed(total, false);
+    if (total > rows_.capacity()) rows_.reserve(total);
+    // Nothing below allocates: the store changes wholly or not at all.
+    std::size_t free = 0;
+    for (std::size_t r = 0; r < total; ++r) {
+        if (to[r] != SIZE_MAX) continue;
+        while (free < m && order[free] >= 0) ++free;
+        to[r] = free++;
+        if (r < n) {
             for (const Rec& c : rows_[r]) Release(c);
-    rows_.swap(next);
+            rows_[r] = RecRow{};
+        }
+    }
+    rows_.resize(total);
+    for (std::size_t start = 0; start < total; ++start) {
+        if (placed[start]) continue;
+        RecRow carried = rows_[start];
+        std::size_t r = start;
+        do {
+            placed[r] = true;
+            std::swap(carried, rows_[to[r]]);  // row r to its place; that place's row is carried on
+            r = to[r];
+        } while (r != start);
+    }
+    rows_.resize(m);
     MaybeCompact();
 }
 
