@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <utility>
 
 #include "core/numbers.h"
@@ -238,26 +237,24 @@ std::vector<int> SortRows(DataTable& table, int keyColumn, char sep) {
     if (last < 2) {
         for (int r = 0; r <= last; ++r) sorted.push_back(r);
     } else {
-        std::vector<std::optional<long double>> keys(static_cast<std::size_t>(last) + 1);
+        // The rows whose key is a number, with their keys; nothing per row
+        // for the others but a bit.
+        std::vector<bool> numeric(static_cast<std::size_t>(last) + 1, false);
+        std::vector<int> numericRows;
+        std::vector<long double> numericKeys;
         for (int r = 1; r <= last; ++r) {
-            auto v = ParseNumber(table.Cell(keyColumn, r), sep);
-            if (v && !std::isnan(*v)) keys[r] = *v;
+            const auto v = ParseNumber(table.Cell(keyColumn, r), sep);
+            if (!v || std::isnan(*v)) continue;
+            numeric[static_cast<std::size_t>(r)] = true;
+            numericRows.push_back(r);
+            numericKeys.push_back(*v);
         }
         sorted.reserve(static_cast<std::size_t>(last) + 2);
         sorted.push_back(0);
-        bool numericBeforeLast = false;
-        for (int r = 1; r < last && !numericBeforeLast; ++r) numericBeforeLast = keys[r].has_value();
-        if (numericBeforeLast) {
-            std::vector<int> numericRows;
-            std::vector<long double> numericKeys;
-            for (int r = 1; r <= last; ++r) {
-                if (!keys[r]) continue;
-                numericRows.push_back(r);
-                numericKeys.push_back(*keys[r]);
-            }
+        if (!numericRows.empty() && numericRows.front() < last) {  // a numeric key before the last row
             for (std::size_t k : ExchangeSortOrder(numericKeys)) sorted.push_back(numericRows[k]);
             for (int r = 1; r <= last; ++r)
-                if (!keys[r] && !table.RowEmpty(r)) sorted.push_back(r);
+                if (!numeric[static_cast<std::size_t>(r)] && !table.RowEmpty(r)) sorted.push_back(r);
         } else {
             sorted.push_back(last);
             for (int r = 1; r < last; ++r)
