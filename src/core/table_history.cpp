@@ -73,6 +73,15 @@ bool TableHistory::Turn(Step& s, DataTable& table) {
     return true;
 }
 
+bool TableHistory::Apply(Step& s, DataTable& table) {
+    try {
+        return s.order.empty() ? Swap(s, table) : Turn(s, table);
+    } catch (...) {
+        Clear();  // without memory for the step the older ones would no longer fit the table
+        throw;
+    }
+}
+
 bool TableHistory::Swap(Step& s, DataTable& table) {
     if (s.first < 1 || s.first + s.shownRows > table.RowCount()) return false;
     const int stored = s.rows.RowCount();
@@ -86,7 +95,7 @@ bool TableHistory::Undo(DataTable& table, TableCursor& cursor) {
     Step s = std::move(undo_.back());
     undo_.pop_back();
     bytes_ -= s.bytes;
-    if (!(s.order.empty() ? Swap(s, table) : Turn(s, table))) {
+    if (!Apply(s, table)) {
         Clear();
         return false;
     }
@@ -103,7 +112,7 @@ bool TableHistory::Redo(DataTable& table, TableCursor& cursor) {
     Step s = std::move(redo_.back());
     redo_.pop_back();
     bytes_ -= s.bytes;
-    if (!(s.order.empty() ? Swap(s, table) : Turn(s, table))) {
+    if (!Apply(s, table)) {
         Clear();
         return false;
     }

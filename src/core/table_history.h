@@ -82,6 +82,8 @@ class TableHistory {
     };
 
     static std::size_t StepBytes(const Step& s);
+    // Undoes or redoes `s` on the table: false when the table does not fit it.
+    bool Apply(Step& s, DataTable& table);
     static bool Swap(Step& s, DataTable& table);
     static bool Turn(Step& s, DataTable& table);
     void Push(Step s);
