@@ -91,35 +91,27 @@ bool TableHistory::Swap(Step& s, DataTable& table) {
 }
 
 bool TableHistory::Undo(DataTable& table, TableCursor& cursor) {
-    if (undo_.empty()) return false;
-    Step s = std::move(undo_.back());
-    undo_.pop_back();
-    bytes_ -= s.bytes;
-    if (!Apply(s, table)) {
-        Clear();
-        return false;
-    }
-    cursor = s.before;
-    s.bytes = StepBytes(s);
-    bytes_ += s.bytes;
-    redo_.push_back(std::move(s));
-    Trim();
-    return true;
+    return Move(undo_, redo_, table, cursor, &Step::before);
 }
 
 bool TableHistory::Redo(DataTable& table, TableCursor& cursor) {
-    if (redo_.empty()) return false;
-    Step s = std::move(redo_.back());
-    redo_.pop_back();
+    return Move(redo_, undo_, table, cursor, &Step::after);
+}
+
+bool TableHistory::Move(std::deque<Step>& from, std::deque<Step>& to, DataTable& table, TableCursor& cursor,
+                        TableCursor Step::*reached) {
+    if (from.empty()) return false;
+    Step s = std::move(from.back());
+    from.pop_back();
     bytes_ -= s.bytes;
     if (!Apply(s, table)) {
         Clear();
         return false;
     }
-    cursor = s.after;
+    cursor = s.*reached;
     s.bytes = StepBytes(s);
     bytes_ += s.bytes;
-    undo_.push_back(std::move(s));
+    to.push_back(std::move(s));
     Trim();
     return true;
 }

@@ -82,6 +82,10 @@ class TableHistory {
     };
 
     static std::size_t StepBytes(const Step& s);
+    // Takes the newest step of `from` onto the table and over to `to`; the
+    // cursor becomes the step's `reached` one.
+    bool Move(std::deque<Step>& from, std::deque<Step>& to, DataTable& table, TableCursor& cursor,
+              TableCursor Step::*reached);
     // Undoes or redoes `s` on the table: false when the table does not fit it.
     bool Apply(Step& s, DataTable& table);
     static bool Swap(Step& s, DataTable& table);

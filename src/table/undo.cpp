@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <algorithm>
 #include <utility>
 
@@ -137,23 +138,22 @@ void TableUndo::CloseTyping(const DataTable& now) {
 }
 
 bool TableUndo::Undo() {
-    CloseTyping(*table_);
-    TableCursor cursor;
-    grid_->BeginBulkChange();
-    const bool done = history_.Undo(*table_, cursor);
-    grid_->EndBulkChange();
-    if (done) Restore(cursor);
-    ArmTyping();
-    UpdateActions();
-    return done;
+    return Step(&kurv::TableHistory::Undo);
 }
 
 bool TableUndo::Redo() {
+    return Step(&kurv::TableHistory::Redo);
+}
+
+bool TableUndo::Step(bool (kurv::TableHistory::*move)(DataTable&, TableCursor&)) {
     CloseTyping(*table_);
     TableCursor cursor;
-    grid_->BeginBulkChange();
-    const bool done = history_.Redo(*table_, cursor);
-    grid_->EndBulkChange();
+    bool done;
+    {
+        grid_->BeginBulkChange();
+        const auto endBulk = qScopeGuard([this] { grid_->EndBulkChange(); });  // should the step throw too
+        done = (history_.*move)(*table_, cursor);
+    }
     if (done) Restore(cursor);
     ArmTyping();
     UpdateActions();

@@ -85,6 +85,8 @@ class TableUndo {
         kurv::TableCursor cursor;
     };
 
+    // Undo or redo through the history, with the typing closed first.
+    bool Step(bool (kurv::TableHistory::*move)(kurv::DataTable&, kurv::TableCursor&));
     kurv::TableCursor Cursor() const;
     void Restore(const kurv::TableCursor& cursor);
     // Starts watching the current cell for typing; CloseTyping records it.
