@@ -40,6 +40,31 @@ void AddLocated(PowerSums& sums, double x, double y, int row) {
     }
 }
 
+// Column texts formatted beside the table's writing: each slot has room for
+// the longest text, so the formatting thread never allocates.
+struct TextSlots {
+    explicit TextSlots(std::size_t count) : chars(count * kGeneralNumberChars), sizes(count) {}
+
+    void Format(std::span<const double> values, char sep) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            char* const slot = chars.data() + i * kGeneralNumberChars;
+            sizes[i] = static_cast<std::uint8_t>(WriteGeneralNumberText(values[i], sep, slot) - slot);
+        }
+    }
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(chars.data() + i * kGeneralNumberChars, sizes[i]);
+    }
+
+    std::vector<char> chars;
+    std::vector<std::uint8_t> sizes;
+};
+
+// Values the other thread formats per turn; below it a second thread costs
+// more than it saves. This thread formats twice as many per turn: it also
+// writes them all, while the other shares its core with the fit check.
+constexpr std::size_t kTurn = 1 << 15;
+constexpr std::size_t kOwnTurn = 2 * kTurn;
+
 }  // namespace
 
 void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
@@ -86,35 +111,6 @@ void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<dou
         }
     }
 }
-
-namespace {
-
-// Column texts formatted beside the table's writing: each slot has room for
-// the longest text, so the formatting thread never allocates.
-struct TextSlots {
-    explicit TextSlots(std::size_t count) : chars(count * kGeneralNumberChars), sizes(count) {}
-
-    void Format(std::span<const double> values, char sep) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            char* const slot = chars.data() + i * kGeneralNumberChars;
-            sizes[i] = static_cast<std::uint8_t>(WriteGeneralNumberText(values[i], sep, slot) - slot);
-        }
-    }
-    std::string_view operator[](std::size_t i) const {
-        return std::string_view(chars.data() + i * kGeneralNumberChars, sizes[i]);
-    }
-
-    std::vector<char> chars;
-    std::vector<std::uint8_t> sizes;
-};
-
-// Values the other thread formats per turn; below it a second thread costs
-// more than it saves. This thread formats twice as many per turn: it also
-// writes them all, while the other shares its core with the fit check.
-constexpr std::size_t kTurn = 1 << 15;
-constexpr std::size_t kOwnTurn = 2 * kTurn;
-
-}  // namespace
 
 void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std::vector<double>& fitted,
                        char sep) {
