@@ -500,8 +500,7 @@ void TFormMain::Guarded(const std::function<void()>& f) {
     try {
         f();
     } catch (const std::bad_alloc&) {
-        ShowDefaultError(
-            Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
+        ShowDefaultError(Pick(kurv::kNotEnoughMemory.rus, kurv::kNotEnoughMemory.eng));
     } catch (const std::exception& e) {  // KurvError among them
         ShowDefaultError(QString::fromUtf8(e.what()));
     }

@@ -29,18 +29,18 @@ void TFormMain::itmReadClick() {
         const kurv::FileReadResult r = kurv::ReadWholeFile(PathBytes(name), bytes, kurv::kDataFileMaxBytes);
         if (r == kurv::FileReadResult::Read) break;
         if (r == kurv::FileReadResult::TooLarge) {
-            MessageBox(nullptr, Pick("Файл слишком велик", "The file is too large"), caption, MbOk,
+            MessageBox(nullptr, Pick(kurv::kFileTooLarge.rus, kurv::kFileTooLarge.eng), caption, MbOk,
                        MsgIcon::Warning);
             return;
         }
         // Ignore ends the command like Abort: no file is open to read from.
-        if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry)
+        if (FileFailureBox(Pick(kurv::kFileCannotOpen.rus, kurv::kFileCannotOpen.eng), caption) != MbRetry)
             return;
     }
     const auto step = undo_->Begin();
     if (kurv::ReadDataFile(table_, bytes) == kurv::DataFileRead::InvalidData) {
-        MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption,
-                   MbOk, MsgIcon::Warning);
+        MessageBox(nullptr, Pick(kurv::kFileInvalidData.rus, kurv::kFileInvalidData.eng), caption, MbOk,
+                   MsgIcon::Warning);
         return;
     }
     TableChanged();
@@ -57,8 +57,8 @@ void TFormMain::itmWriteClick() {
         const kurv::FileWriteResult r = kurv::WriteFileSafely(PathBytes(name), bytes);
         if (r == kurv::FileWriteResult::Written) return;
         const QString text = r == kurv::FileWriteResult::OpenFailed
-                                 ? Pick("Не могу открыть файл.", "I can not open the file.")
-                                 : Pick("Не могу записать файл.", "I can not write the file.");
+                                 ? Pick(kurv::kFileCannotOpen.rus, kurv::kFileCannotOpen.eng)
+                                 : Pick(kurv::kFileCannotWrite.rus, kurv::kFileCannotWrite.eng);
         if (FileFailureBox(text, caption) != MbRetry) return;
     }
 }

@@ -63,7 +63,7 @@ void TFormMain::sgDataClick() {
     const bool same = recalc_.memo.Matches(table_.Revision(), kind, sep_);
     recalc_.memo.Forget();  // until this run ends without a message box
     kurv::CountingPairs& pairs = recalc_.pairs;
-    const QString overflowPlace = Pick("Строка %1, столбец «%2».", "Row %1, column \"%2\".");
+    const QString overflowPlace = Pick(kurv::kOverflowPlace.rus, kurv::kOverflowPlace.eng);
 
     // A rejected text ends the run here, before anything is shown.
     if (!same) {
