@@ -3,7 +3,7 @@
 // been handled and the window repainted. The rows arrive in random X order.
 // Each figure stands next to the machine's limit for one recalculation of that
 // many rows (parse 2×N texts with from_chars, the power sums, format N texts
-// with to_chars), measured in the same run.
+// with to_chars, bench/recalc_limit.h), measured in the same run.
 // Run: kurvilon_bench waits (KURVILON_BENCH_ROWS=100000 for one size)
 #include <QApplication>
 #include <QClipboard>
@@ -24,6 +24,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/recalc_limit.h"
 #include "core/clipboard_text.h"
 #include "core/datafile_format.h"
 #include "core/numbers.h"
@@ -46,61 +47,6 @@ class FixedDialogs : public Dialogs {
     void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
     int Exec(QWidget*) override { return 0; }
 };
-
-struct Data {
-    std::vector<std::string> y, x;  // in random X order
-    std::string clip, clipSorted, file;
-};
-
-Data MakeData(int rows) {
-    std::mt19937_64 rng(11);
-    std::uniform_real_distribution<double> noise(-0.05, 0.05);
-    std::vector<int> order(rows);
-    std::iota(order.begin(), order.end(), 1);
-    std::shuffle(order.begin(), order.end(), rng);
-    Data d;
-    kurv::DataTable t, sorted;
-    t.SetRowCount(rows + 2);
-    sorted.SetRowCount(rows + 2);
-    for (int r = 1; r <= rows; ++r) {
-        const double x = order[r - 1] * 0.01;
-        d.x.push_back(kurv::GeneralNumberText(x, '.'));
-        d.y.push_back(kurv::GeneralNumberText(2 * x * x - x + 1 + noise(rng), '.'));
-        t.SetCell(0, r, d.y.back());
-        t.SetCell(1, r, d.x.back());
-        sorted.SetCell(0, order[r - 1], d.y.back());
-        sorted.SetCell(1, order[r - 1], d.x.back());
-    }
-    d.clip = kurv::TableText(t);
-    d.clipSorted = kurv::TableText(sorted);
-    d.file = kurv::DataFileBytes(t);
-    return d;
-}
-
-// The limit: one pass that parses every text once, forms the sums, and
-// formats one text per row.
-double LimitSeconds(const Data& d, int runs) {
-    std::vector<std::string> out(d.x.size());
-    return bench::MedianSeconds(runs, [&] {
-        double S[10] = {};
-        std::vector<double> xs(d.x.size()), ys(d.x.size());
-        for (std::size_t i = 0; i < d.x.size(); ++i) {
-            std::from_chars(d.y[i].data(), d.y[i].data() + d.y[i].size(), ys[i]);
-            std::from_chars(d.x[i].data(), d.x[i].data() + d.x[i].size(), xs[i]);
-            const double x = xs[i], y = ys[i], x2 = x * x, x3 = x2 * x, x4 = x2 * x2;
-            S[0] += x, S[1] += x2, S[2] += x3, S[3] += x4, S[4] += x4 * x, S[5] += x4 * x2;
-            S[6] += y, S[7] += x * y, S[8] += x2 * y, S[9] += x3 * y;
-        }
-        const double a = S[7] / S[1], b = S[6] / static_cast<double>(d.x.size());
-        char buf[32];
-        for (std::size_t i = 0; i < xs.size(); ++i) {
-            const auto r =
-                std::to_chars(buf, buf + sizeof buf, a * xs[i] + b, std::chars_format::general, 15);
-            out[i].assign(buf, r.ptr);
-        }
-        bench::Keep(out);
-    });
-}
 
 // Counts the paint events, to show the figures include painting.
 class PaintCounter : public QObject {
@@ -225,7 +171,7 @@ KURVILON_BENCH("waits: the real window") {
     const QString path = dir.filePath("data.txt");
     for (int rows : {1000, 10000, 100000, 1000000}) {
         if (!sizes.empty() && sizes.find("," + std::to_string(rows) + ",") == std::string::npos) continue;
-        const Data d = MakeData(rows);
+        const bench::LimitData d = bench::MakeLimitData(rows);
         {
             QFile f(path);
             if (f.open(QIODevice::WriteOnly)) f.write(d.file.data(), static_cast<qint64>(d.file.size()));
@@ -237,7 +183,7 @@ KURVILON_BENCH("waits: the real window") {
                          : rows >= 100000  ? 5
                          : rows >= 10000   ? 9
                                            : 15;
-        const double limit = LimitSeconds(d, rows >= 1000000 ? 5 : runs * 2 + 1);
+        const double limit = bench::LimitSeconds(d, rows >= 1000000 ? 5 : runs * 2 + 1);
         std::printf(" %d rows, random X order (median of %d; limit %.2f ms)\n", rows, runs, limit * 1e3);
 
         Window w(dir.path());
