@@ -157,79 +157,57 @@ int LanguageFromEnvironment() {
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& defaults) {
+    static const char* const kKinds[] = {"linear", "quadratic", "cubic"};
+    static const char* const kFormats[] = {"text", "tsv", "json"};
+    static const char* const kLanguages[] = {"ru", "en"};
     const int language = PrescanLanguage(args, defaults.language);
+    const bool fit = args.size() > 1 && args[1] == "fit";
     Command cmd;
+    cmd.kind = fit ? CommandKind::Fit : CommandKind::Window;
     cmd.language = language;
-    std::vector<std::string> operands;
-    Command error;
-
-    if (args.size() > 1 && args[1] == "fit") {
-        static const char* const kKinds[] = {"linear", "quadratic", "cubic"};
-        static const char* const kFormats[] = {"text", "tsv", "json"};
-        static const char* const kLanguages[] = {"ru", "en"};
-        FitOptions& f = cmd.fit;
-        f.sep = defaults.sep;
-        f.language = language;
-        bool help = false, version = false;
-        auto take = [&](int id, const std::string& value) -> std::string {
-            switch (id) {
-                case kOptKind:
-                    f.kind = Choice(value, kKinds);
-                    return f.kind < 0 ? BadValue(language, value, "--kind", "linear, quadratic, cubic") : "";
-                case kOptSeparator:
-                    if (value != "." && value != ",") return BadValue(language, value, "--separator", "., ,");
-                    f.sep = value[0];
-                    return "";
-                case kOptLang:
-                    return Choice(value, kLanguages) < 0 ? BadValue(language, value, "--lang", "ru, en") : "";
-                case kOptFormat: {
-                    const int k = Choice(value, kFormats);
-                    f.format = static_cast<OutputFormat>(k < 0 ? 0 : k);
-                    return k < 0 ? BadValue(language, value, "--format", "text, tsv, json") : "";
-                }
-                case kOptAt:
-                    f.at.push_back(value);
-                    return "";
-                case kOptFullPrecision:
-                    f.fullPrecision = true;
-                    return "";
-                case kOptPaste:
-                    f.paste = true;
-                    return "";
-                case kOptHelp:
-                    help = true;
-                    return "";
-                case kOptVersion:
-                    version = true;
-                    return "";
-            }
-            return "";
-        };
-        if (!ParseOptions(args, 2, kFitOptions, language, take, operands, error)) return error;
-        if (help || version) {
-            cmd.kind = help ? CommandKind::Help : CommandKind::Version;
-            return cmd;
-        }
-        if (operands.size() > 1)
-            return UsageError(language,
-                              Fill(Text(CliText::TooManyFiles, language), QuotedForMessage(operands[1])));
-        if (!operands.empty()) f.file = operands[0];
-        // The X texts are read with the separator chosen, wherever it stood.
-        for (const std::string& x : f.at) {
-            if (!ParseNumber(x, f.sep))
-                return UsageError(language,
-                                  Fill(Text(CliText::NotANumber, language), "--at", QuotedForMessage(x)));
-        }
-        cmd.kind = CommandKind::Fit;
-        return cmd;
-    }
-
+    FitOptions& f = cmd.fit;
+    f.sep = defaults.sep;
+    f.language = language;
     bool help = false, version = false;
-    auto take = [&](int id, const std::string&) -> std::string {
-        (id == kOptHelp ? help : version) = true;
+    // Without a command only --help and --version reach here.
+    auto take = [&](int id, const std::string& value) -> std::string {
+        switch (id) {
+            case kOptKind:
+                f.kind = Choice(value, kKinds);
+                return f.kind < 0 ? BadValue(language, value, "--kind", "linear, quadratic, cubic") : "";
+            case kOptSeparator:
+                if (value != "." && value != ",") return BadValue(language, value, "--separator", "., ,");
+                f.sep = value[0];
+                return "";
+            case kOptLang:
+                return Choice(value, kLanguages) < 0 ? BadValue(language, value, "--lang", "ru, en") : "";
+            case kOptFormat: {
+                const int k = Choice(value, kFormats);
+                f.format = static_cast<OutputFormat>(k < 0 ? 0 : k);
+                return k < 0 ? BadValue(language, value, "--format", "text, tsv, json") : "";
+            }
+            case kOptAt:
+                f.at.push_back(value);
+                return "";
+            case kOptFullPrecision:
+                f.fullPrecision = true;
+                return "";
+            case kOptPaste:
+                f.paste = true;
+                return "";
+            case kOptHelp:
+                help = true;
+                return "";
+            case kOptVersion:
+                version = true;
+                return "";
+        }
         return "";
     };
-    if (!ParseOptions(args, 1, kTopOptions, language, take, operands, error)) return error;
+    std::vector<std::string> operands;
+    Command error;
+    if (!ParseOptions(args, fit ? 2 : 1, fit ? kFitOptions : kTopOptions, language, take, operands, error))
+        return error;
     if (help || version) {
         cmd.kind = help ? CommandKind::Help : CommandKind::Version;
         return cmd;
@@ -237,8 +215,17 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     if (operands.size() > 1)
         return UsageError(language,
                           Fill(Text(CliText::TooManyFiles, language), QuotedForMessage(operands[1])));
-    cmd.kind = CommandKind::Window;
-    cmd.windowArgs = operands;
+    if (!fit) {
+        cmd.windowArgs = operands;
+        return cmd;
+    }
+    if (!operands.empty()) f.file = operands[0];
+    // The X texts are read with the separator chosen, wherever it stood.
+    for (const std::string& x : f.at) {
+        if (!ParseNumber(x, f.sep))
+            return UsageError(language,
+                              Fill(Text(CliText::NotANumber, language), "--at", QuotedForMessage(x)));
+    }
     return cmd;
 }
 
