@@ -157,7 +157,6 @@ int LanguageFromEnvironment() {
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& defaults) {
-    static const char* const kKinds[] = {"linear", "quadratic", "cubic"};
     static const char* const kFormats[] = {"text", "tsv", "json"};
     static const char* const kLanguages[] = {"ru", "en"};
     const int language = PrescanLanguage(args, defaults.language);
@@ -173,7 +172,7 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     auto take = [&](int id, const std::string& value) -> std::string {
         switch (id) {
             case kOptKind:
-                f.kind = Choice(value, kKinds);
+                f.kind = Choice(value, kKindNames);
                 return f.kind < 0 ? BadValue(language, value, "--kind", "linear, quadratic, cubic") : "";
             case kOptSeparator:
                 if (value != "." && value != ",") return BadValue(language, value, "--separator", "., ,");

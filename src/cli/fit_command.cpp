@@ -19,8 +19,6 @@ namespace kurv::cli {
 
 namespace {
 
-const char* const kKindKeywords[] = {"linear", "quadratic", "cubic"};
-
 // Rows formatted per thread and turn: a second thread pays from a few thousand rows on.
 constexpr std::size_t kRowsPerTurn = 1 << 15;
 
@@ -135,20 +133,15 @@ bool WriteAllRows(const Sink& sink, const FitResult& r, const DataTable& table, 
     return true;
 }
 
-const double* CoefficientArray(const Coefficients& c, double (&a)[4]) {
-    a[0] = c.a0;
-    a[1] = c.a1;
-    a[2] = c.a2;
-    a[3] = c.a3;
-    return a;
+std::array<double, 4> Values(const Coefficients& c) {
+    return {c.a0, c.a1, c.a2, c.a3};
 }
 
 // What comes before the rows.
 void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
     const int lang = o.language;
     const int count = r.kind + 2;
-    double a[4];
-    CoefficientArray(r.coefficients, a);
+    const std::array<double, 4> a = Values(r.coefficients);
     switch (o.format) {
         case OutputFormat::Text:
             for (int i = 0; i < count; ++i) out += CoefficientName(i) + " = " + r.texts[i] + "\n";
@@ -165,7 +158,7 @@ void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
                    Text(CliText::PointColour, lang) + "\n";
             break;
         case OutputFormat::Tsv:
-            out += std::string("kind\t") + kKindKeywords[r.kind] + "\n";
+            out += std::string("kind\t") + kKindNames[r.kind] + "\n";
             for (int i = 0; i < count; ++i) out += CoefficientName(i) + "\t" + r.texts[i] + "\n";
             if (o.fullPrecision) {
                 for (int i = 0; i < count; ++i)
@@ -179,7 +172,7 @@ void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
         case OutputFormat::Json:
             out += '{';
             Member(out, "kind", true);
-            AppendJsonString(out, kKindKeywords[r.kind]);
+            AppendJsonString(out, kKindNames[r.kind]);
             Member(out, "separator");
             AppendJsonString(out, std::string_view(&o.sep, 1));
             Member(out, "pairs");
@@ -301,7 +294,7 @@ Failure FitTable(const DataTable& table, const FitOptions& o, FitResult& r) {
         return {kExitNotFitted, UiText(TextId::CoefficientsUndetermined, lang)};
 
     const Coefficients& c = r.coefficients;
-    const double a[4] = {c.a0, c.a1, c.a2, c.a3};
+    const std::array<double, 4> a = Values(c);
     for (int i = 0; i < 4; ++i) r.texts[i] = CoefficientText(a[i], o.sep);
     r.formula = FormulaText(c, o.kind, r.texts);
 

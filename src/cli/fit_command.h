@@ -25,6 +25,9 @@ enum ExitStatus : int {
 
 enum class OutputFormat { Text, Tsv, Json };
 
+// The kinds by the window's list index, as --kind and the printed forms name them.
+inline constexpr const char* kKindNames[] = {"linear", "quadratic", "cubic"};
+
 struct FitOptions {
     int kind = 2;  // the window's list index: 0 linear, 1 quadratic, 2 cubic (a first start's choice)
     char sep = '.';
