@@ -12,8 +12,9 @@ export DEBIAN_FRONTEND=noninteractive
 # A package names who made it; this one is CI's, under a name that can never be a real address.
 rm -f build/kurvilon_*.deb
 (cd build && DEBFULLNAME="Kurvilon CI" DEBEMAIL="ci@kurvilon.invalid" cpack -G DEB >/dev/null)
-# lintian and xdotool only check the package and drive the language question; neither is the project's.
-apt-get install -y -qq --no-install-recommends lintian xdotool >/dev/null
+# lintian, xdotool and man only check the package, drive the language question and show the manual page;
+# none of them is the project's.
+apt-get install -y -qq --no-install-recommends lintian xdotool man-db >/dev/null
 lintian --fail-on error,warning build/kurvilon_*.deb
 
 apt-get install -y -qq ./build/kurvilon_*.deb >/dev/null
@@ -33,14 +34,16 @@ if readelf -d /usr/bin/kurvilon | grep -E 'libQt6(Gui|Widgets)'; then
   echo "install-check: kurvilon links a widget library" >&2
   exit 1
 fi
-kurvilon --version | grep -q "GPLv3+"
+# (grep reads all it is given: with pipefail a writer cut short would fail the pipeline.)
+kurvilon --version | grep -F "GPLv3+" >/dev/null
 fitted=$(printf '2.1 1\n3.9 2\n6.2 3\n7.8 4\n' | env -u DISPLAY LC_ALL=C.UTF-8 kurvilon fit --kind=linear --format=tsv -)
-echo "$fitted" | grep -qx $'formula\tY = 1.9400000 * X  +1.5000000e-1' ||
+echo "$fitted" | grep -xF $'formula\tY = 1.9400000 * X  +1.5000000e-1' >/dev/null ||
   { echo "install-check: kurvilon fit printed: $fitted" >&2; exit 1; }
 status=0
 kurvilon fit /nonexistent 2>/dev/null || status=$?
 [ $status -eq 3 ] || { echo "install-check: a missing file gave status $status" >&2; exit 1; }
-MANWIDTH=80 man kurvilon 2>/dev/null | grep -q "kurvilon fit" || { echo "install-check: man kurvilon" >&2; exit 1; }
+MANWIDTH=80 man kurvilon 2>/dev/null | grep -F "kurvilon fit [OPTION]" >/dev/null ||
+  { echo "install-check: man kurvilon does not show the fit command" >&2; exit 1; }
 
 # Answers the language question of a window started by the calling user (English), then ends it.
 first_start='
