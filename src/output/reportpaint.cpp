@@ -5,16 +5,19 @@
 // painted: a long table costs its own pages and nothing before them.
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPageRanges>
 #include <QPagedPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
+#include <QRawFont>
 #include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/uitext.h"
@@ -70,6 +73,58 @@ void Cell(QPainter* p, const QFontMetricsF& fm, const QString& text, double left
     }
     p->drawText(QPointF(right ? left + width - w : left, baseline), shown);
 }
+
+// Number texts drawn as runs of their characters' glyphs, without shaping
+// each text: a long table is a few hundred cells a page, and shaping them
+// (twice, to measure and to draw) was most of a page's time. A text with any
+// other character, or one too wide for its cell, is drawn by Cell.
+class NumberGlyphs {
+  public:
+    explicit NumberGlyphs(const QFont& font) : raw_(QRawFont::fromFont(font)) {
+        if (!raw_.isValid()) return;
+        for (char c : std::string_view(kChars)) {
+            const QList<quint32> g = raw_.glyphIndexesForString(QString(QLatin1Char(c)));
+            if (g.size() != 1 || g[0] == 0) return;
+            glyphs_[std::size_t(static_cast<unsigned char>(c))] = g[0];
+            advances_[std::size_t(static_cast<unsigned char>(c))] =
+                raw_.advancesForGlyphIndexes(g).value(0).x();
+        }
+        valid_ = true;
+    }
+    void Draw(QPainter* p, const QFontMetricsF& fm, const QString& text, double left, double width,
+              double baseline, bool right) const {
+        QList<quint32> glyphs;
+        QList<QPointF> at;
+        double x = 0;
+        bool ours = valid_;
+        for (QChar c : text) {
+            const std::size_t k = c.unicode() < 128 ? c.unicode() : 0;
+            if (!ours || glyphs_[k] == 0) {
+                ours = false;
+                break;
+            }
+            glyphs << glyphs_[k];
+            at << QPointF(x, 0);
+            x += advances_[k];
+        }
+        if (!ours || x > width) {
+            Cell(p, fm, text, left, width, baseline, right);
+            return;
+        }
+        QGlyphRun run;
+        run.setRawFont(raw_);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(at);
+        p->drawGlyphRun(QPointF(right ? left + width - x : left, baseline), run);
+    }
+
+  private:
+    static constexpr const char* kChars = "0123456789.,-+eEINFA";
+    QRawFont raw_;
+    bool valid_ = false;
+    std::array<quint32, 128> glyphs_{};
+    std::array<double, 128> advances_{};
+};
 
 // Blocks placed down the pages. A block never straddles a page: one that
 // does not fit goes to the next page (unless it starts the page).
@@ -356,13 +411,14 @@ ReportPainted PaintReport(QPagedPaintDevice* device, const kurv::Report& report,
                 p->setPen(Qt::black);
                 note->Draw(p, QPointF(left, top));
             });
+        const auto numbers = std::make_shared<const NumberGlyphs>(tableFont);
         for (std::size_t first = 0; first < rows;) {
             flow.Ensure(headerHeight + rowHeight * double(std::min<std::size_t>(rows - first, 3)));
             const std::size_t fit =
                 std::size_t(std::max(1.0, std::floor((flow.Room() - headerHeight) / rowHeight)));
             const std::size_t count = std::min(fit, rows - first);
-            flow.Place(headerHeight + double(count) * rowHeight, [&, first, count, titles, lefts, widths](
-                                                                     QPainter* p, double top) {
+            flow.Place(headerHeight + double(count) * rowHeight, [&, numbers, first, count, titles, lefts,
+                                                                  widths](QPainter* p, double top) {
                 headerRow(p, top, titles, lefts, widths);
                 double at = top + headerHeight;
                 p->setFont(tableFont);
@@ -373,10 +429,10 @@ ReportPainted PaintReport(QPagedPaintDevice* device, const kurv::Report& report,
                     p->setPen(Qt::black);
                     const QString cells[4] = {QString::number(r.tableRow), Q(r.y), Q(r.x), Q(r.fitted)};
                     for (int c = 0; c < 4; ++c)
-                        Cell(p, tableFm, cells[c], lefts[std::size_t(c)] + pad,
-                             widths[std::size_t(c)] - 2 * pad, base, true);
+                        numbers->Draw(p, tableFm, cells[c], lefts[std::size_t(c)] + pad,
+                                      widths[std::size_t(c)] - 2 * pad, base, true);
                     p->setPen(kResidualColours[std::size_t(r.colour)]);
-                    Cell(p, tableFm, Q(r.residual), lefts[4] + pad, widths[4] - 2 * pad, base, true);
+                    numbers->Draw(p, tableFm, Q(r.residual), lefts[4] + pad, widths[4] - 2 * pad, base, true);
                     at += rowHeight;
                     p->setPen(rule);
                     p->drawLine(QPointF(left, at), QPointF(left + width, at));
