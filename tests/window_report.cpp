@@ -498,6 +498,11 @@ class ReportTest : public QObject {
         Item("itmReport")->trigger();
         QCOMPARE(PdfPages(ReadAll(dialogs_->pdfPath)), 1);
         QVERIFY(PdfText(dialogs_->pdfPath).contains(QString("Page 2 of %1").arg(pages)));
+
+        // A PDF is proposed beside the data file that holds the table.
+        AnswerRecord({}, "btnPdf");
+        Item("itmReport")->trigger();
+        QCOMPARE(dialogs_->fileDialogInitials.last(), dir_->filePath("Report.pdf"));
     }
 
     // Every row of 100,000: the pages are counted out in a progress box whose
@@ -531,7 +536,7 @@ class ReportTest : public QObject {
         QVERIFY(seenMaximum > 1000);  // a page for every 50 or so rows
         QCOMPARE(seenLabel, QString("Страница %1 из %2").arg(seenValue).arg(seenMaximum));
         QVERIFY(!QFile::exists(dir_->filePath("every.pdf")));
-        QVERIFY(dialogs_->fileDialogInitials.isEmpty());
+        QCOMPARE(dialogs_->fileDialogInitials, QStringList{"Отчёт.pdf"});
         QVERIFY(dialogs_->messages.isEmpty());
         QVERIFY(!form_->findChild<QProgressDialog*>("dlgReportProgress"));
 
@@ -551,6 +556,8 @@ class ReportTest : public QObject {
         std::vector<kurv::ReportRow> rows;
         for (int i = 1; i <= 2000; ++i) rows.push_back({i, "1", "2", "3", "4", kurv::ResidualClass::Near});
         r.table = kurv::ReportTable(std::move(rows));
+        r.statisticsTitle = "Fit statistics";
+        r.statistics = {{"s", "0.125"}, {"", "A line of its own, as wide as the page."}};
         ReportPainting how;
         how.chartAspect = 0.5;
         how.paintChart = [](QPainter* p, const QRectF& rect) { p->fillRect(rect, Qt::gray); };
@@ -579,6 +586,15 @@ class ReportTest : public QObject {
             QCOMPARE(painted.painted, ranged ? 3 : painted.pages);
             QCOMPARE(PdfPages(pdf), painted.painted);
             QCOMPARE(int(told.size()), painted.painted);
+            if (!ranged) {
+                // The statistics' rows where the core puts them: labelled, and a line of its own.
+                QTemporaryDir dir;
+                QFile file(dir.filePath("direct.pdf"));
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size());
+                file.close();
+                const QString page = PdfText(file.fileName()).section('\f', 0, 0).simplified();
+                QVERIFY(page.contains("Fit statistics s: 0.125 A line of its own, as wide as the page."));
+            }
         }
         // Stopped at the third page.
         how.progress = [](int painted, int) { return painted < 3; };

@@ -94,8 +94,8 @@ class ReportProgress {
     std::unique_ptr<QProgressDialog> box_;
 };
 
-// A file name for the report, from its number, where the data file is.
-QString InitialPdfName(const std::string& number, const std::string& dataFile, int language) {
+// A file name for the report, from its number.
+QString InitialPdfName(const std::string& number, int language) {
     QString name = PickIn(language, "Отчёт", "Report");
     if (!number.empty()) {
         QString n = QString::fromStdString(number);
@@ -103,9 +103,7 @@ QString InitialPdfName(const std::string& number, const std::string& dataFile, i
             if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.isSpace()) c = QLatin1Char('-');
         name += QLatin1Char(' ') + n;
     }
-    const QString folder =
-        dataFile.empty() ? QString() : QFileInfo(QString::fromStdString(dataFile)).absolutePath();
-    return (folder.isEmpty() ? name : folder + QLatin1Char('/') + name) + QStringLiteral(".pdf");
+    return name + QStringLiteral(".pdf");
 }
 
 }  // namespace
@@ -214,25 +212,17 @@ void TFormMain::itmReportClick() {
         return;
     }
 
-    // Straight to a PDF file: painted once, then written safely, with the
-    // write failure box's Retry asking for the name again.
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-        pdf.setTitle(QString::fromStdString(report.heading));
-        pdf.setCreator(appTitle_);
-        if (PaintReport(&pdf, report, how).cancelled) return;
-    }
-    QString initial = lastReportPdf_;
-    if (initial.isEmpty())
-        initial = InitialPdfName(record[kurv::RecordField::ReportNumber],
-                                 kurv::MatchDataFiles(dataFiles_, kurv::DataFingerprint(table_)).copy,
-                                 LanguageIndex);
+    // Straight to a PDF file: named, painted once, then written safely; the
+    // write failure box's Retry asks for a name again.
+    // Proposed beside the last report, or else beside the data file.
+    const QString beside =
+        lastReportPdf_.isEmpty()
+            ? QString::fromStdString(kurv::MatchDataFiles(dataFiles_, kurv::DataFingerprint(table_)).copy)
+            : lastReportPdf_;
+    QString initial = InitialPdfName(record[kurv::RecordField::ReportNumber], LanguageIndex);
+    if (!beside.isEmpty()) initial = QFileInfo(beside).path() + QLatin1Char('/') + initial;
     const QStringList filters = {Pick("Документ PDF (*.pdf)", "PDF document (*.pdf)")};
+    QByteArray bytes;
     for (;;) {
         int filter = 0;
         QString name = dialogs_->SaveFileNameFiltered(this, initial, filters, filter);
@@ -240,6 +230,16 @@ void TFormMain::itmReportClick() {
         if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
             name += QStringLiteral(".pdf");
         initial = lastReportPdf_ = name;
+        if (bytes.isEmpty()) {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+            pdf.setTitle(QString::fromStdString(report.heading));
+            pdf.setCreator(appTitle_);
+            if (PaintReport(&pdf, report, how).cancelled) return;
+        }
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;
