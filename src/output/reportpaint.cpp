@@ -27,6 +27,7 @@
 namespace {
 
 const QColor kRule(160, 160, 160);
+constexpr double kLeastMarginPoints = 28;  // 10 mm
 const QColor kHeaderBack(230, 230, 230);
 
 QString Q(const std::string& s) {
@@ -181,8 +182,17 @@ std::vector<char> WantedPages(QPagedPaintDevice* device, int pages) {
 ReportPainted PaintReport(QPagedPaintDevice* device, const kurv::Report& report, const ReportPainting& how) {
     const double k = device->logicalDpiY() / 72.0;
     auto pt = [k](double points) { return points * k; };
-    const QRectF paint = device->pageLayout().paintRectPixels(device->logicalDpiX());
-    const QRectF area(0, 0, paint.width(), paint.height());
+    // The device's printable area, but at least a filing margin from the
+    // paper's edges whatever margins the print dialog was left at.
+    const QPageLayout layout = device->pageLayout();
+    const QRectF paint = layout.paintRectPixels(device->logicalDpiX());
+    const QRectF full = layout.fullRectPixels(device->logicalDpiX());
+    const double least = pt(kLeastMarginPoints);
+    const QRectF area = QRectF(0, 0, paint.width(), paint.height())
+                            .adjusted(std::max(0.0, least - (paint.left() - full.left())),
+                                      std::max(0.0, least - (paint.top() - full.top())),
+                                      -std::max(0.0, least - (full.right() - paint.right())),
+                                      -std::max(0.0, least - (full.bottom() - paint.bottom())));
     if (area.width() < pt(100) || area.height() < pt(150)) return {};
     auto font = [&](double points, bool bold) {
         QFont f;
