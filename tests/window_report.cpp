@@ -550,6 +550,25 @@ class ReportTest : public QObject {
         QVERIFY(PdfPages(ReadAll(dir_->filePath("short.pdf"))) <= 5);
     }
 
+    // Every row of more than 100,000 pairs goes to a PDF file only, and the
+    // dialog says why.
+    void everyRowOfAVeryLongTableIsNotPreviewed() {
+        for (std::size_t pairs : {kurv::kEveryRowPreviewPairs, kurv::kEveryRowPreviewPairs + 1}) {
+            TFormReportRecord d(1, {}, pairs, QDate(2024, 5, 6));
+            d.show();
+            auto* preview = d.findChild<QPushButton*>("btnPreview");
+            auto* note = d.findChild<QLabel*>("lblEveryRowNote");
+            QTest::mouseClick(d.findChild<QCheckBox*>("chkEveryRow"), Qt::LeftButton);
+            QVERIFY(d.EveryRow());
+            const bool tooLong = pairs > kurv::kEveryRowPreviewPairs;
+            QCOMPARE(preview->isEnabled(), !tooLong);
+            QCOMPARE(note->isVisible(), tooLong);
+            QCOMPARE(d.findChild<QPushButton*>("btnPdf")->isDefault(), tooLong);
+            QTest::mouseClick(d.findChild<QCheckBox*>("chkEveryRow"), Qt::LeftButton);
+            QVERIFY(preview->isEnabled() && !note->isVisible());
+        }
+    }
+
     // Painted directly: each page with its header and number, the progress
     // told page by page, and a writer's page range honoured.
     void longTableRunsOverPages() {

@@ -26,6 +26,10 @@ inline constexpr std::size_t kWholeTableRows = 200;
 // A longer table is data logged by a machine; its rows with the largest
 // residuals (one page) show where the curve fits worst, the data file holds the rest.
 inline constexpr std::size_t kLargestResidualRows = 50;
+// Every row of a longer table goes to a PDF file, not to the preview: the
+// preview keeps each page as a picture (about 0.14 MB), and 100,000 rows
+// are some 1,800 pages already.
+inline constexpr std::size_t kEveryRowPreviewPairs = 100000;
 
 // Where the table's data are kept: the data file last read or written, with
 // the fingerprint of the table as it was then. The data still come from

@@ -78,7 +78,9 @@ void Cell(QPainter* p, const QFontMetricsF& fm, const QString& text, double left
 // Number texts drawn as runs of their characters' glyphs, without shaping
 // each text: a long table is a few hundred cells a page, and shaping them
 // (twice, to measure and to draw) was most of a page's time. A text with any
-// other character, or one too wide for its cell, is drawn by Cell.
+// other character, or one too wide for its cell, is drawn by Cell; so is
+// every text of a preview, whose page pictures grew by megabytes a page
+// with glyph runs.
 class NumberGlyphs {
   public:
     explicit NumberGlyphs(const QFont& font) : raw_(QRawFont::fromFont(font)) {
@@ -97,7 +99,7 @@ class NumberGlyphs {
         QList<quint32> glyphs;
         QList<QPointF> at;
         double x = 0;
-        bool ours = valid_;
+        bool ours = valid_ && p->paintEngine() && p->paintEngine()->type() != QPaintEngine::Picture;
         for (QChar c : text) {
             const std::size_t k = c.unicode() < 128 ? c.unicode() : 0;
             if (!ours || glyphs_[k] == 0) {

@@ -104,6 +104,15 @@ TFormReportRecord::TFormReportRecord(int language, const kurv::ReportRecord& rem
                              : Pick("В таблице остатков все строки", "Every row is in the residual table"));
     chkEveryRow->setChecked(!longTable);
     chkEveryRow->setEnabled(longTable);
+    lblEveryRowNote =
+        new QLabel(Pick("Все строки такой длинной таблицы — только в файл PDF: просмотр держал бы "
+                        "в памяти каждую из тысяч страниц.",
+                        "Every row of a table this long goes to a PDF file only: the preview would "
+                        "hold each of its thousands of pages in memory."),
+                   this);
+    lblEveryRowNote->setObjectName("lblEveryRowNote");
+    lblEveryRowNote->setWordWrap(true);
+    lblEveryRowNote->setVisible(false);
 
     btnPreview = new QPushButton(Pick("Просмотр…", "Preview…"), this);
     btnPreview->setObjectName("btnPreview");
@@ -115,6 +124,13 @@ TFormReportRecord::TFormReportRecord(int language, const kurv::ReportRecord& rem
     connect(btnPreview, &QPushButton::clicked, this, [this] { done(ToPreview); });
     connect(btnPdf, &QPushButton::clicked, this, [this] { done(ToPdf); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    if (pairs > kurv::kEveryRowPreviewPairs)
+        connect(chkEveryRow, &QCheckBox::toggled, this, [this](bool every) {
+            btnPreview->setEnabled(!every);
+            btnPdf->setDefault(every);
+            btnPreview->setDefault(!every);
+            lblEveryRowNote->setVisible(every);
+        });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -124,6 +140,7 @@ TFormReportRecord::TFormReportRecord(int language, const kurv::ReportRecord& rem
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(chkEveryRow);
+    column->addWidget(lblEveryRowNote);
     column->addSpacing(6);
     column->addLayout(buttons);
     setMinimumWidth(460);

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,7 +25,8 @@ class TFormReportRecord : public QDialog {
 
     // `remembered` fills the fields; `pairs` is the number of rows the fit used,
     // named by the every-row check box, which only a table longer than the
-    // report lists whole can use.
+    // report lists whole can use; every row of a very long one goes to a PDF
+    // file only.
     TFormReportRecord(int language, const kurv::ReportRecord& remembered, std::size_t pairs,
                       const QDate& today, QWidget* parent = nullptr);
 
@@ -45,6 +47,7 @@ class TFormReportRecord : public QDialog {
     QCheckBox* chkValidUntil = nullptr;
     QDateEdit* dtpValidUntil = nullptr;
     QCheckBox* chkEveryRow = nullptr;
+    QLabel* lblEveryRowNote = nullptr;
     QPushButton* btnPreview = nullptr;
     QPushButton* btnPdf = nullptr;
     QPushButton* btnCancel = nullptr;
