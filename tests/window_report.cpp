@@ -181,7 +181,8 @@ class ReportTest : public QObject {
         QCOMPARE(Item("itmReport")->text(), QString("Report…"));
     }
 
-    // The report's texts are the window's, in either language.
+    // The report's rows are the window's, in either language (its other texts
+    // are read back from the PDF below).
     void reportEqualsTheWindow_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<char>("sep");
@@ -197,16 +198,6 @@ class ReportTest : public QObject {
         auto q = [](const std::string& s) { return QString::fromStdString(s); };
         QCOMPARE(q(r.title), form_->ApplicationTitle());
         QCOMPARE(q(r.fit[0].value), form_->findChild<QComboBox*>("ComboBox1")->currentText());
-        QCOMPARE(q(r.fit[1].value), Caption("PanelResult"));
-        QCOMPARE(int(r.coefficients.size()), 3);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(QString("A%1 = ").arg(i) + q(r.coefficients[size_t(i)].shown),
-                     Caption(QString("PanelA%1").arg(i).toLatin1()));
-        QCOMPARE(q(r.measures[0].label), Caption("LabelMaxErr"));
-        QCOMPARE(q(r.measures[0].value), Caption("lblMaxErr"));
-        QVERIFY(q(r.measures[1].label).startsWith(Caption("LabelRms") + " ("));
-        QCOMPARE(q(r.measures[1].value), Caption("lblSigma"));
-        QCOMPARE(q(r.measures[2].value), QString("5"));
         QCOMPARE(int(r.table.Count()), 5);
         QCOMPARE(r.table.Row(2).tableRow, 4);  // the empty row is skipped
         const kurv::DataTable& t = form_->Table();
@@ -335,7 +326,6 @@ class ReportTest : public QObject {
                       headX = pick("X (по прибору), ", "X (gauge), ") + mv;
         QVERIFY(
             has(QString("№ %1 %2 %3 Y − %3").arg(headY, headX, pick("Y полученное, °C", "Y obtained, °C"))));
-        const kurv::DataTable& t = form_->Table();
         for (int row : {1, 2, 4, 5, 6}) {
             const QString want =
                 QString("%1 %2 %3 %4").arg(row).arg(Cell(0, row), Cell(1, row), Cell(2, row));
@@ -343,7 +333,6 @@ class ReportTest : public QObject {
                 std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(want); }),
                 qPrintable(want));
         }
-        Q_UNUSED(t);
         QVERIFY(has(QString("№ X, %1 Y, °C").arg(mv)));
         QVERIFY(has("1 3 " + y1));
         // The axis titles of the chart and of the residual plot beside the table's header.
