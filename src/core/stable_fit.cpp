@@ -43,7 +43,6 @@ StableFactor FactorPairs(FitKind kind, std::span<const double> x, std::span<cons
         sumY += y[i];
         lo = std::min(lo, v);
         hi = std::max(hi, v);
-        f.maxAbsY = std::max(f.maxAbsY, L{std::fabs(y[i])});
         if (distinct < 4 && std::find(seen, seen + distinct, v) == seen + distinct) seen[distinct++] = v;
     }
     f.distinct = distinct;
@@ -121,7 +120,6 @@ StableFit SolveStable(const StableFactor& f, FitKind kind) {
     s.scale = f.scale;
     s.yMean = f.yMean;
     s.maxAbsX = f.maxAbsX;
-    s.maxAbsY = f.maxAbsY;
     s.gamma = f.gamma;
     const int p = s.p;
     const int P = f.Powers();

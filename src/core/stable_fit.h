@@ -27,7 +27,7 @@ struct StableFactor {
     std::size_t n = 0;
     int distinct = 0;  // distinct X, counted up to 4
     long double mean = 0, scale = 0, yMean = 0;
-    long double maxAbsX = 0, maxAbsY = 0;
+    long double maxAbsX = 0;                        // the largest |X|
     std::array<std::array<long double, 5>, 5> r{};  // r[row][column]; column P is Y's
     std::array<long double, 4> length{};            // |column k| = √Σ t^2k
     long double gamma = 0;                          // the factorisation's relative backward error, estimated
@@ -46,7 +46,7 @@ struct StableFit {
     int p = 2;
     std::size_t n = 0;
     long double mean = 0, scale = 0, yMean = 0;
-    long double maxAbsX = 0, maxAbsY = 0;
+    long double maxAbsX = 0;  // the largest |X|
     std::array<long double, 4> length{};
     long double gamma = 0;
     long double ssr = 0;  // the residual sum of squares
