@@ -36,13 +36,16 @@ std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep)
         }
     }
 
+    // The kinds' models are nested, so one triangle of all four powers holds
+    // each kind's solution and residual.
+    const StableFactor factor = FactorPairs(FitKind::Cubic, pairs.x, pairs.y);
     for (int k = 0; k < 3; ++k) {
         KindComparison& c = out[k];
         const auto kind = static_cast<FitKind>(k);
         if (c.outcome == KindOutcome::Fault)
             c.statistics = NoStatistics(StatisticsStatus::SolutionFault, kind);
         else
-            c.statistics = ComputeStatistics(SolveStable(kind, pairs.x, pairs.y));
+            c.statistics = ComputeStatistics(SolveStable(factor, kind));
         if (c.outcome != KindOutcome::Fitted) continue;
         const StatisticsSummary summary = SummaryTexts(c.statistics, sep);
         c.s = summary.s;
