@@ -164,9 +164,10 @@ class TFormMain : public QMainWindow {
     void btnPrintClick();
     void Chart1ClickSeries(int series, int valueIndex, Qt::MouseButton button);
     void Chart1Click();
-    void itmSaveChartClick();        // output/savechart.cpp: the chart as an SVG, PNG or PDF file
-    void itmReportClick();           // output/reportcommands.cpp: the calibration report
-    kurv::Report ReportNow() const;  // its texts from what the window shows now
+    void itmSaveChartClick();  // output/savechart.cpp: the chart as an SVG, PNG or PDF file
+    void itmReportClick();     // output/reportcommands.cpp: the calibration report
+    // Its texts from what the window shows now and the record entered.
+    kurv::Report ReportNow(const kurv::ReportRecord& record = {}, bool everyRow = false) const;
 
     // ---- Localization
     void ApplyLanguage(int language);
@@ -309,5 +310,7 @@ class TFormMain : public QMainWindow {
     QAction* itmSaveChart = nullptr;
     QAction* itmReport = nullptr;
     QString lastChartName_;
+    QString lastReportPdf_;
+    kurv::ReportDataFiles dataFiles_;  // the data files last read and written, for the report
     TFormCompare* FormCompare = nullptr;
 };

@@ -43,6 +43,7 @@ void TFormMain::itmReadClick() {
                    MsgIcon::Warning);
         return;
     }
+    dataFiles_.read = {lastOpenName_.toStdString(), kurv::DataFingerprint(table_)};
     TableChanged();
     sgDataClick();
 }
@@ -55,7 +56,10 @@ void TFormMain::itmWriteClick() {
         if (name.isEmpty()) return;
         lastSaveName_ = name;
         const kurv::FileWriteResult r = kurv::WriteFileSafely(PathBytes(name), bytes);
-        if (r == kurv::FileWriteResult::Written) return;
+        if (r == kurv::FileWriteResult::Written) {
+            dataFiles_.written = {name.toStdString(), kurv::DataFingerprint(table_)};
+            return;
+        }
         const QString text = r == kurv::FileWriteResult::OpenFailed
                                  ? Pick(kurv::kFileCannotOpen.rus, kurv::kFileCannotOpen.eng)
                                  : Pick(kurv::kFileCannotWrite.rus, kurv::kFileCannotWrite.eng);
