@@ -24,16 +24,6 @@ struct TableCursor {
     bool operator==(const TableCursor&) const = default;
 };
 
-// A change found by comparing two tables: the data rows first .. first +
-// before.size() - 1 of the older table became the rows first .. first +
-// afterRows - 1 of the newer one; the rows above and below are equal.
-struct TableChange {
-    int first = 1;
-    TextRows before;
-    int afterRows = 0;
-    bool Empty() const { return before.RowCount() == 0 && afterRows == 0; }
-};
-
 // Compares the data rows of `before` and `after`; the changed rows are taken
 // out of `before`, which is left in an unspecified state.
 TableChange DiffTables(DataTable&& before, const DataTable& after);
