@@ -34,6 +34,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
+#include "bench/benchtexts.h"
 #include "core/datafile_format.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
@@ -55,99 +56,6 @@ class FixedDialogs : public Dialogs {
     void PrintPreview(QWidget*, const std::function<void(QPrinter*)>&) override {}
     int Exec(QWidget*) override { return 0; }
 };
-
-// Resident and peak memory of this process, in MiB; the peak can be reset.
-double StatusMiB(const char* field) {
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<int>(std::strlen(field))).trimmed().split(' ')[0].toLong() / 1024.0;
-    return -1;
-}
-
-void ResetPeak() {
-    QFile f("/proc/self/clear_refs");
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
-
-// The table's texts in random X order: Y and X as an instrument exports them,
-// with 15 to 17 significant digits, or short ones (up to 3 decimals). `seed`
-// changes every value, so that a paste over a table of another seed replaces
-// every row.
-struct Texts {
-    QByteArray clip;                // "Y<TAB>X<CR><LF>" per row
-    std::vector<std::uint32_t> at;  // where each row's Y starts in `clip`
-    std::vector<std::uint8_t> ySize, xSize;
-};
-
-void AppendNumber(QByteArray& out, double v, int digits) {
-    char buf[40];
-    const auto r = digits > 0 ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits)
-                              : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-    out.append(buf, r.ptr - buf);
-}
-
-Texts MakeTexts(int rows, bool longTexts, unsigned seed, bool keepPlaces) {
-    std::mt19937_64 rng(seed);
-    std::uniform_real_distribution<double> noise(-0.05, 0.05);
-    std::uniform_int_distribution<int> digits(15, 17);
-    std::vector<int> order(static_cast<std::size_t>(rows));
-    std::iota(order.begin(), order.end(), 1);
-    std::shuffle(order.begin(), order.end(), rng);
-    Texts t;
-    t.clip.reserve(static_cast<qsizetype>(rows) * (longTexts ? 40 : 20));
-    if (keepPlaces) {
-        t.at.reserve(order.size());
-        t.ySize.reserve(order.size());
-        t.xSize.reserve(order.size());
-    }
-    const double shift = seed * 1e-4;
-    for (int k : order) {
-        const double x = k * 0.001 + shift + (longTexts ? noise(rng) * 1e-3 : 0);
-        const double y = 2 * x * x - x + 1 + noise(rng);
-        const qsizetype start = t.clip.size();
-        AppendNumber(t.clip, y, longTexts ? digits(rng) : 0);
-        const qsizetype tab = t.clip.size();
-        t.clip.append('\t');
-        AppendNumber(t.clip, x, longTexts ? digits(rng) : 0);
-        if (keepPlaces) {
-            t.at.push_back(static_cast<std::uint32_t>(start));
-            t.ySize.push_back(static_cast<std::uint8_t>(tab - start));
-            t.xSize.push_back(static_cast<std::uint8_t>(t.clip.size() - tab - 1));
-        }
-        t.clip.append("\r\n", 2);
-    }
-    return t;
-}
-
-// The limit: one pass that parses every text once, forms the sums, and
-// formats one text per row into fixed slots.
-double LimitSeconds(const Texts& t, int runs) {
-    const std::size_t n = t.at.size();
-    constexpr std::size_t kSlot = 24;
-    std::vector<char> out(n * kSlot);
-    std::vector<double> xs(n), ys(n);
-    return bench::MedianSeconds(runs, [&] {
-        double S[10] = {};
-        const char* text = t.clip.constData();
-        for (std::size_t i = 0; i < n; ++i) {
-            const char* yAt = text + t.at[i];
-            const char* xAt = yAt + t.ySize[i] + 1;
-            std::from_chars(yAt, yAt + t.ySize[i], ys[i]);
-            std::from_chars(xAt, xAt + t.xSize[i], xs[i]);
-            const double x = xs[i], y = ys[i], x2 = x * x, x3 = x2 * x, x4 = x2 * x2;
-            S[0] += x, S[1] += x2, S[2] += x3, S[3] += x4, S[4] += x4 * x, S[5] += x4 * x2;
-            S[6] += y, S[7] += x * y, S[8] += x2 * y, S[9] += x3 * y;
-        }
-        const double a = S[7] / S[1], b = S[6] / static_cast<double>(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            char* slot = out.data() + i * kSlot;
-            std::to_chars(slot, slot + kSlot, a * xs[i] + b, std::chars_format::general, 15);
-        }
-        bench::Keep(out);
-    });
-}
 
 // Counts the paint events, to show the figures include painting.
 class PaintCounter : public QObject {
@@ -251,11 +159,11 @@ Figure Timed(int runs, Prepare&& prepare, Act&& act) {
     int paints = 0;
     for (int i = 0; i < runs; ++i) {
         prepare(i);
-        f.beforeMiB = std::max(f.beforeMiB, StatusMiB("VmRSS:"));
-        ResetPeak();
+        f.beforeMiB = std::max(f.beforeMiB, bench::ResidentMiB());
+        bench::ResetPeak();
         const int before = g_paints->paints;
         t.push_back(bench::MedianSeconds(1, [&] { act(i); }));
-        f.peakMiB = std::max(f.peakMiB, StatusMiB("VmHWM:"));
+        f.peakMiB = std::max(f.peakMiB, bench::PeakMiB());
         paints += g_paints->paints - before;
     }
     f.paints = paints / runs;
@@ -273,12 +181,9 @@ void Row(const char* what, const Figure& f, double limit) {
 }  // namespace
 
 KURVILON_BENCH("waits: the real window") {
-    const char* only = std::getenv("KURVILON_BENCH_ROWS");
-    const std::string sizes = "," + std::string(only ? only : "100000,1000000") + ",";
     const char* actions = std::getenv("KURVILON_BENCH_ACTIONS");
     auto want = [&](const char* name) { return !actions || std::strstr(actions, name); };
-    const char* textsWanted = std::getenv("KURVILON_BENCH_TEXTS");
-    const bool longTexts = !textsWanted || std::strcmp(textsWanted, "short") != 0;
+    const bool longTexts = bench::LongTextsWanted();
     PaintCounter counter;
     g_paints = &counter;
     qApp->installEventFilter(&counter);
@@ -289,8 +194,7 @@ KURVILON_BENCH("waits: the real window") {
             ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
     }
     const QString path = dir.filePath("data.txt");
-    for (int rows : {1000, 10000, 100000, 1000000, 10000000}) {
-        if (sizes.find("," + std::to_string(rows) + ",") == std::string::npos) continue;
+    for (int rows : bench::SizesWanted("100000,1000000")) {
         const char* runsWanted = std::getenv("KURVILON_BENCH_RUNS");
         const int runs = runsWanted         ? std::max(1, std::atoi(runsWanted))
                          : rows >= 10000000 ? 1
@@ -302,16 +206,14 @@ KURVILON_BENCH("waits: the real window") {
         double limit = 0;
         QByteArray clip, other;
         {
-            Texts t = MakeTexts(rows, longTexts, 11, true);
-            limit = LimitSeconds(t, rows >= 1000000 ? 5 : runs * 2 + 1);
+            bench::Texts t = bench::MakeTexts(rows, longTexts, 11, true);
+            limit = bench::LimitSeconds(t, rows >= 1000000 ? 5 : runs * 2 + 1);
             clip = std::move(t.clip);
         }
-        other = MakeTexts(rows, longTexts, 12, false).clip;
+        other = bench::MakeTexts(rows, longTexts, 12, false).clip;
         {
-            // The data file holds the other values, in the program's own form.
-            QByteArray file = other;
-            file.replace('\t', ' ');
-            file.replace("\r\n", "\n");
+            // The data file holds the other values.
+            const QByteArray file = bench::FileBytes(other);
             QFile f(path);
             if (f.open(QIODevice::WriteOnly)) f.write(file);
             std::printf(
