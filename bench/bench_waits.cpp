@@ -10,8 +10,12 @@
 //   QT_QPA_PLATFORM=offscreen kurvilon_bench waits
 //   KURVILON_BENCH_ROWS=100000,1000000,10000000   the sizes (default 10^5, 10^6)
 //   KURVILON_BENCH_TEXTS=long|short               the texts (default long)
-//   KURVILON_BENCH_ACTIONS=fresh,cleared,full,undo,kind,arrow,read,sort,press
+//   KURVILON_BENCH_ACTIONS=fresh,cleared,full,undo,kind,arrow,read,sort,press,wired
 //   KURVILON_BENCH_RUNS=20                        runs per action
+// The "wired" figures call the core as the window's commands will once they
+// record their changes through DataTable::BeginChange and read the
+// clipboard's bytes (a seam of this benchmark's own, beside the window's undo);
+// the grid, the recalculation and the chart are the window's.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -35,7 +39,9 @@
 #include "app/formmain.h"
 #include "bench/bench.h"
 #include "bench/benchtexts.h"
+#include "core/clipboard_text.h"
 #include "core/datafile_format.h"
+#include "core/table_history.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
 
@@ -134,7 +140,40 @@ class Window {
     }
     int RowCount() { return form_.Table().RowCount(); }
 
+    // A command as the window will run it: the change recorded by the table
+    // into a history beside the window's, then the grid and the recalculation.
+    template <class Change>
+    void Wired(Change&& change) {
+        kurv::DataTable& t = form_.Table();
+        t.BeginChange();
+        change(t);
+        history_.Record(t.EndChange(), {}, {});
+        Refresh();
+    }
+    void WiredPaste() {
+        const QByteArray bytes = QGuiApplication::clipboard()->mimeData()->data("text/plain;charset=utf-8");
+        Wired([&](kurv::DataTable& t) {
+            kurv::PasteTable(t, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        });
+    }
+    void WiredRead(const QString& path) {
+        std::string bytes;
+        kurv::ReadWholeFile(path.toStdString(), bytes, kurv::kDataFileMaxBytes);
+        Wired([&](kurv::DataTable& t) { kurv::ReadDataFile(t, bytes); });
+    }
+    void WiredStep(bool redo) {
+        kurv::TableCursor cursor;
+        if (redo ? history_.Redo(form_.Table(), cursor) : history_.Undo(form_.Table(), cursor)) Refresh();
+    }
+
   private:
+    void Refresh() {
+        grid_->TableReset();
+        form_.sgDataClick();
+        Settle();
+    }
+
+    kurv::TableHistory history_;
     FixedDialogs dialogs_;
     TFormMain form_;
     TStringGrid* grid_ = nullptr;
@@ -320,6 +359,57 @@ KURVILON_BENCH("waits: the real window") {
                     runs, [&](int) { load(clip); },
                     [&](int) { window->Key(Qt::Key_S, Qt::ControlModifier); }),
                 limit);
+        if (want("wired")) {
+            Row("wired: paste, the first in a new window",
+                Timed(
+                    runs,
+                    [&](int) {
+                        fresh();
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: paste into a cleared table",
+                Timed(
+                    runs,
+                    [&](int) {
+                        load(other);
+                        window->Menu("itmClearMain");
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: paste over a full table",
+                Timed(
+                    runs,
+                    [&](int) {
+                        SetClipboard(other);
+                        window->WiredPaste();
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: undo of that paste",
+                Timed(
+                    1, [&](int) {}, [&](int) { window->WiredStep(false); }),
+                limit);
+            Row("wired: redo of that paste",
+                Timed(
+                    1, [&](int) {}, [&](int) { window->WiredStep(true); }),
+                limit);
+            Row("wired: 10 undo and redo of that paste",
+                Timed(
+                    1, [&](int) {},
+                    [&](int) {
+                        for (int i = 0; i < 10; ++i) window->WiredStep(false), window->WiredStep(true);
+                    }),
+                limit);
+            if (fileFits)
+                Row("wired: File / Read",
+                    Timed(
+                        runs, [&](int) { window->WiredPaste(); }, [&](int) { window->WiredRead(path); }),
+                    limit);
+        }
         if (want("press")) {
             // A press on the first point by X turns its value marks on; the next turns them off.
             load(clip);

@@ -134,6 +134,7 @@ PasteResult PasteTableFrom(DataTable& table, std::basic_string_view<Char> text, 
     const Read read = ReadPairs(text, rows, progress);
     if (read != Read::Some) return read == Read::None ? PasteResult::NoTokens : PasteResult::Cancelled;
     rows.AppendRow();  // every data row emptied, one empty row after the last pair
+    rows.ShrinkToFit();
     table.SetRows(std::move(rows));
     return PasteResult::Pasted;
 }
@@ -151,6 +152,7 @@ PasteResult AppendTableFrom(DataTable& table, std::basic_string_view<Char> text,
         rows.SetCell(2, 0, fitted);
     }
     rows.AppendRow();
+    rows.ShrinkToFit();
     table.ReplaceRows(first, n - first, std::move(rows));
     return PasteResult::Pasted;
 }
@@ -181,6 +183,7 @@ PasteResult PasteColumnFrom(DataTable& table, int blockLeftColumn, std::basic_st
     if (rows.RowCount() == 1) return PasteResult::NoTokens;
     const int total = std::max(n, rows.RowCount() + 1);
     while (rows.RowCount() < total) append({});
+    rows.ShrinkToFit();
     table.SetRows(std::move(rows));
     return PasteResult::Pasted;
 }

@@ -95,6 +95,7 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* pr
         }
     }
     rows.AppendRow();
+    rows.ShrinkToFit();
     table.SetRows(std::move(rows));
     return DataFileRead::Read;
 }
