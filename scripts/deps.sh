@@ -12,6 +12,8 @@ PACKAGES=(
   # Qt's own Russian texts (buttons of message boxes, file and print dialogs).
   qt6-translations-l10n
   libgtest-dev
+  # Boost's header-only Math (Student's t for the fit statistics) and, in the tests, Multiprecision.
+  libboost-dev
   # Fonts the window asks for; the window tests measure texts in them.
   fonts-liberation fonts-dejavu-core
   # The start check runs the window on a virtual X server; the install tests validate the desktop files.

@@ -46,6 +46,6 @@ std::future<bool> TFormMain::StartFitCheck(int kind, bool solved) {
     const kurv::CountingPairs& pairs = recalc_.pairs;
     const auto policy = pairs.x.size() >= kCheckBesideFrom ? std::launch::async : std::launch::deferred;
     return std::async(policy, [kind, c = FitCoefficients, &pairs] {
-        return kurv::CheckFit(kind, c, pairs.x, pairs.y).unreliable;
+        return kurv::CheckFit(static_cast<kurv::FitKind>(kind), c, pairs.x, pairs.y).unreliable;
     });
 }
