@@ -634,7 +634,7 @@ void DataTable::ReplaceRecorded(int first, int count, TextRows&& with) {
     }
 }
 
-TableChange DataTable::EndChange() {
+TableChange DataTable::EndChange() noexcept {
     TableChange change;
     if (journal_.depth == 0 || --journal_.depth > 0) return change;
     Journal& j = journal_;
@@ -655,12 +655,16 @@ TableChange DataTable::EndChange() {
             // stores instead of copying the rows.
             front = back = 0;
         }
+        if (front > 0 || back > 0) {
+            try {
+                j.before = std::move(j.before).Take(front, b - front - back);
+            } catch (const std::bad_alloc&) {
+                front = back = 0;  // Take leaves j.before whole when it finds no memory: kept as it is
+            }
+        }
         change.first = j.first + front;
         change.afterRows = j.shown - front - back;
-        if (front > 0 || back > 0)
-            change.before = std::move(j.before).Take(front, b - front - back);
-        else
-            change.before = std::move(j.before);
+        change.before = std::move(j.before);
     }
     j.any = false;
     j.broken = false;

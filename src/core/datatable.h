@@ -284,8 +284,8 @@ class DataTable {
     void BeginChange();
     bool Recording() const { return journal_.depth > 0; }
     // The change since the outermost BeginChange, without the rows at either
-    // end that came out as they were.
-    TableChange EndChange();
+    // end that came out as they were. Never throws, so a scope's end may call it.
+    TableChange EndChange() noexcept;
 
   private:
     // What a change being recorded has done so far: rows first .. first +

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace kurv {
@@ -44,7 +45,7 @@ void TableHistory::FollowTable(std::size_t tableBytes) {
     if (fixedBudget_ == kFollowTable) budget_ = HistoryBudget(tableBytes, MachineMemoryBytes());
 }
 
-void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) {
+void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) noexcept {
     if (!change.complete) {
         Clear();  // the table changed with no step to take it back: the older ones no longer fit
         return;
@@ -61,7 +62,7 @@ void TableHistory::Record(TableChange change, const TableCursor& before, const T
 }
 
 void TableHistory::RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
-                                 const TableCursor& after) {
+                                 const TableCursor& after) noexcept {
     if (order.empty()) return;  // the rows were in order: nothing changed
     Step s;
     s.order = std::move(order);
@@ -71,13 +72,18 @@ void TableHistory::RecordReorder(std::vector<int> order, int rowsBefore, const T
     Push(std::move(s));
 }
 
-void TableHistory::Push(Step s) {
+void TableHistory::Push(Step s) noexcept {
     for (const Step& r : redo_) bytes_ -= r.bytes;
     redo_.clear();
     s.rows.ShrinkToFit();
-    s.bytes = StepBytes(s);
-    bytes_ += s.bytes;
-    undo_.push_back(std::move(s));
+    const std::size_t bytes = s.bytes = StepBytes(s);
+    try {
+        undo_.push_back(std::move(s));
+    } catch (const std::bad_alloc&) {
+        Clear();  // the change stands with no step to take it back: the older ones no longer fit
+        return;
+    }
+    bytes_ += bytes;
     Trim();
 }
 
@@ -149,8 +155,14 @@ bool TableHistory::Move(std::deque<Step>& from, std::deque<Step>& to, DataTable&
         Trim();
         return true;
     }
-    bytes_ += s.bytes;
-    to.push_back(std::move(s));
+    const std::size_t bytes = s.bytes;
+    try {
+        to.push_back(std::move(s));
+    } catch (const std::bad_alloc&) {
+        Clear();  // the table has moved; without its step the others no longer fit
+        return true;
+    }
+    bytes_ += bytes;
     Trim();
     return true;
 }

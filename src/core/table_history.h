@@ -47,15 +47,16 @@ class TableHistory {
 
     // A change just made to the table; the redo steps go. The oldest steps go
     // while the history holds more than its budget. A change that could not
-    // be recorded whole (or that alone exceeds the budget) empties the
-    // history: the older steps no longer fit the table.
-    void Record(TableChange change, const TableCursor& before, const TableCursor& after);
+    // be recorded whole (or that alone exceeds the budget, or finds no memory
+    // for its step) empties the history: the older steps no longer fit the
+    // table. Recording never throws.
+    void Record(TableChange change, const TableCursor& before, const TableCursor& after) noexcept;
     // A reorder just made by DataTable::ReorderRows(order) of a table of
     // `rowsBefore` rows whose rows left out of `order` were wholly empty. The
     // step keeps the order alone, however many rows it moved. An empty order
     // (a sort that found the rows in order and left the table alone) is no step.
     void RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
-                       const TableCursor& after);
+                       const TableCursor& after) noexcept;
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -97,7 +98,7 @@ class TableHistory {
     bool Apply(Step& s, DataTable& table);
     static bool Swap(Step& s, DataTable& table);
     static bool Turn(Step& s, DataTable& table);
-    void Push(Step s);
+    void Push(Step s) noexcept;
     void Trim();
     void FollowTable(std::size_t tableBytes);
 
