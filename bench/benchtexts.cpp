@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <numeric>
 #include <random>
 #include <string>
@@ -32,6 +33,12 @@ void AppendNumber(QByteArray& out, double v, int digits) {
 }
 
 }  // namespace
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
 
 double ResidentMiB() {
     return StatusMiB("VmRSS:");
@@ -85,12 +92,15 @@ QByteArray FileBytes(QByteArray clip) {
     return clip;
 }
 
-double LimitSeconds(const Texts& t, int runs) {
+Limit LimitSeconds(const Texts& t, int runs) {
     const std::size_t n = t.at.size();
     constexpr std::size_t kSlot = 24;
     std::vector<char> out(n * kSlot);
     std::vector<double> xs(n), ys(n);
-    return MedianSeconds(runs, [&] {
+    std::vector<double> cpu;
+    Limit limit;
+    limit.seconds = MedianSeconds(runs, [&] {
+        const double start = ProcessCpuSeconds();
         double S[10] = {};
         const char* text = t.clip.constData();
         for (std::size_t i = 0; i < n; ++i) {
@@ -108,7 +118,11 @@ double LimitSeconds(const Texts& t, int runs) {
             std::to_chars(slot, slot + kSlot, a * xs[i] + b, std::chars_format::general, 15);
         }
         Keep(out);
+        cpu.push_back(ProcessCpuSeconds() - start);
     });
+    std::sort(cpu.begin(), cpu.end());
+    limit.cpuSeconds = cpu[cpu.size() / 2];
+    return limit;
 }
 
 std::vector<int> SizesWanted(const char* fallback) {

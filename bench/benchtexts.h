@@ -9,6 +9,10 @@
 
 namespace bench {
 
+// The processor time of this process, all its threads, in seconds: on a busy
+// machine it tells the work done apart from the waiting for a processor.
+double ProcessCpuSeconds();
+
 // Resident and peak memory of this process in MiB; the peak can be reset.
 double ResidentMiB();
 double PeakMiB();
@@ -30,7 +34,11 @@ QByteArray FileBytes(QByteArray clip);
 
 // The limit: one pass that parses every text once with from_chars, forms the
 // power sums, and formats one text per row with to_chars into fixed slots.
-double LimitSeconds(const Texts& t, int runs);
+// Medians of the wall time and of the processor time.
+struct Limit {
+    double seconds = 0, cpuSeconds = 0;
+};
+Limit LimitSeconds(const Texts& t, int runs);
 
 // The sizes and texts asked for: KURVILON_BENCH_ROWS (a comma list) and
 // KURVILON_BENCH_TEXTS=long|short.
