@@ -24,10 +24,9 @@ struct KindComparison {
     std::string sigma, maxError, formula;
 };
 
-// Solves every kind from the pairs' power sums (they are the same sums for
-// each) and finds the three kinds' residuals in one pass over the pairs.
-// A solution is independent of the coefficients it starts from unless it
-// faults, and a fault shows no texts, so nothing else is needed.
+// Indexed by kind (kFitKinds' order). Solves every kind from the pairs' power sums (they are the same sums
+// for each) and finds the three kinds' residuals in one pass over the pairs. A solution is independent of the
+// coefficients it starts from unless it faults, and a fault shows no texts, so nothing else is needed.
 std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep);
 
 }  // namespace kurv

@@ -1,12 +1,27 @@
 #include "support/windowfixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "table/stringgrid.h"
+#include "table/tableedit.h"
+
+namespace {
+
+// A test program run by hand on a machine without a display still runs:
+// offscreen unless a platform is asked for. Set before main() makes the application.
+const bool kOffscreen = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}();
+
+}  // namespace
 
 void WindowFixture::NewSettingsFolder(const QByteArray& ini) {
     form_.reset();
@@ -28,6 +43,27 @@ TFormMain* WindowFixture::Open(char sep, bool show, bool keepDialogs) {
     return form_.get();
 }
 
+TFormMain* WindowFixture::OpenWithRealDialogs() {
+    form_.reset();
+    if (!dir_) dir_ = std::make_unique<QTemporaryDir>();
+    form_ = std::make_unique<TFormMain>(FormEnvironment{&realDialogs_, '.', dir_->path()});
+    realDialogs_.SetMainWindow(form_.get());
+    form_->show();
+    return form_.get();
+}
+
+WindowFixture::BoxAnswerer::BoxAnswerer() {
+    auto* timer = new QTimer;
+    timer_.reset(timer);
+    QObject::connect(timer, &QTimer::timeout, timer, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    timer->start(10);
+}
+
 void WindowFixture::WriteIni(const QByteArray& content) {
     QFile f(IniPath());
     if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(IniPath()));
@@ -47,13 +83,14 @@ TStringGrid* WindowFixture::Grid() const {
 }
 
 void WindowFixture::Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
+    TFormMain::TableEdit edit(*form_);
     int r = 1;
     for (const auto& [y, x] : rows) {
         T().SetCell(0, r, y);
         T().SetCell(1, r, x);
         ++r;
     }
-    Grid()->TableReset();
+    edit.Done(TFormMain::TableEdit::Then::KeepResults);
 }
 
 void WindowFixture::DragXColumnOntoY() const {
