@@ -13,31 +13,16 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 
-#include "app/formmain.h"
 #include "output/chartview.h"
 #include "output/report.h"
 #include "output/savechart.h"
-#include "support/scripteddialogs.h"
-#include "table/stringgrid.h"
+#include "support/windowfixture.h"
+#include "table/tableedit.h"
 
 namespace {
-
-// Answers the filtered save dialog with a scripted filter as well.
-class PictureDialogs : public ScriptedDialogs {
-  public:
-    QString SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
-                                 int& chosen) override {
-        offered = filters;
-        chosen = filter;
-        return SaveFileName(owner, initial);
-    }
-    int filter = 0;
-    QStringList offered;
-};
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
@@ -50,40 +35,24 @@ int PdfPages(const QByteArray& pdf) {
 
 }  // namespace
 
-class ReportTest : public QObject {
+class ReportTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<PictureDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     void Start(const char* language, char sep) {
-        form_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QFile ini(dir_->filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QString("[Config]\nLanguage=%1\n[FormMain]\nFunction=2\nOnTop=N\n").arg(language).toUtf8());
-        ini.close();
-        dialogs_ = std::make_unique<PictureDialogs>();
-        FormEnvironment env{dialogs_.get(), sep, dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
+        NewSettingsFolder(Settings(language, "2"));
+        Open(sep);
     }
     // A quadratic fit over rows with a gap and one far point.
     void Fit(char sep) {
         const char* rows[][2] = {{"1", "0.5"},  {"2.5", "1"}, {"", ""},
                                  {"4.25", "2"}, {"9", "3"},   {"11", "4"}};
-        kurv::DataTable& t = form_->Table();
+        TFormMain::TableEdit edit(*form_);
         for (int r = 0; r < 6; ++r)
             for (int c = 0; c < 2; ++c)
-                t.SetCell(c, r + 1, QString(rows[r][c]).replace('.', QChar(sep)).toStdString());
-        Grid()->TableReset();
-        form_->sgDataClick();
+                T().SetCell(c, r + 1, QString(rows[r][c]).replace('.', QChar(sep)).toStdString());
+        edit.Done();
     }
-    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
-    QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
-    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
-    TChart* Chart() { return form_->findChild<TChart*>("Chart1"); }
+    TChart* Chart() { return W<TChart>("Chart1"); }
 
   private slots:
     void cleanup() { form_.reset(); }
@@ -142,7 +111,7 @@ class ReportTest : public QObject {
         const kurv::DataTable& t = form_->Table();
         for (const kurv::ReportRow& row : r.rows) QCOMPARE(row.fitted, t.Cell(2, row.tableRow));
         // The colours are those of the chart's points (ordered by X there, as here).
-        const auto points = Chart()->Points(1);
+        const auto points = Chart()->Points(TChart::kMeasured);
         const QColor colours[] = {QColor(0, 0, 255), QColor(128, 0, 128), QColor(255, 0, 0)};
         for (size_t i = 0; i < r.rows.size(); ++i) QCOMPARE(points[i].colour, colours[int(r.rows[i].colour)]);
 
@@ -173,7 +142,7 @@ class ReportTest : public QObject {
         dialogs_->filter = filter;
         dialogs_->fileNames = {dir_->filePath(name)};
         Item("itmSaveChart")->trigger();
-        QCOMPARE(dialogs_->offered.size(), 3);
+        QCOMPARE(dialogs_->offeredFilters.size(), 3);
         QVERIFY(dialogs_->messages.isEmpty());
         const QByteArray bytes = ReadAll(dir_->filePath(written));
         const QSize size = Chart()->size();
