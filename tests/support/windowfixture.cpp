@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -82,7 +83,7 @@ TStringGrid* WindowFixture::Grid() const {
     return W<TStringGrid>("sgData");
 }
 
-void WindowFixture::Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
+void WindowFixture::Fill(const Rows& rows) {
     TFormMain::TableEdit edit(*form_);
     int r = 1;
     for (const auto& [y, x] : rows) {
@@ -91,6 +92,21 @@ void WindowFixture::Fill(const std::vector<std::pair<std::string, std::string>>&
         ++r;
     }
     edit.Done(TFormMain::TableEdit::Then::KeepResults);
+}
+
+void WindowFixture::Replace(const Rows& rows) {
+    TFormMain::TableEdit edit(*form_);
+    T().SetRowCount(1);
+    T().SetRowCount(static_cast<int>(rows.size()) + 2);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        T().SetRow(static_cast<int>(i) + 1, {rows[i].first, rows[i].second, ""});
+    edit.Done(TFormMain::TableEdit::Then::KeepResults);
+}
+
+void WindowFixture::FitWith(int kind, const Rows& rows) {
+    Replace(rows);
+    W<QComboBox>("ComboBox1")->setCurrentIndex(kind);
+    form_->sgDataClick();
 }
 
 void WindowFixture::DragXColumnOntoY() const {

@@ -59,8 +59,13 @@ class WindowFixture {
         const std::string_view text = T().Cell(col, row);
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
+    using Rows = std::vector<std::pair<std::string, std::string>>;
     // Writes (Y, X) pairs from row 1 on and tells the grid.
-    void Fill(const std::vector<std::pair<std::string, std::string>>& rows);
+    void Fill(const Rows& rows);
+    // The table becomes the pairs and a row below them.
+    void Replace(const Rows& rows);
+    // The same, then the kind's list index chosen and the recalculation run.
+    void FitWith(int kind, const Rows& rows);
     // Drags the X column's header onto the Y column's with the mouse.
     void DragXColumnOntoY() const;
 
