@@ -61,7 +61,8 @@ struct FormEnvironment {
 
 // Names: controls, handlers and the records the design names (FitCoefficients,
 // CoefficientTexts, LanguageIndex, SettingsFilePath, SeriesClicked) keep the
-// design's names; the window's other members end in an underscore.
+// design's names; the window's other members end in an underscore, the fields
+// of its parts' small structs do not.
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
