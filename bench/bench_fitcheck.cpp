@@ -23,8 +23,8 @@ KURVILON_BENCH("core: fit check") {
         kurv::Coefficients c;
         kurv::Solve(static_cast<kurv::FitKind>(kind), sums, c);
         bool warned = false;
-        const double t =
-            bench::MedianSeconds(21, [&] { warned = kurv::CheckFit(kind, c, xs, ys).unreliable; });
+        const double t = bench::MedianSeconds(
+            21, [&] { warned = kurv::CheckFit(static_cast<kurv::FitKind>(kind), c, xs, ys).unreliable; });
         std::printf("  fit check, %-9s 100000 pairs: %7.3f ms%s\n", kNames[kind], t * 1e3,
                     warned ? " (warns)" : "");
     }

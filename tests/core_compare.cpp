@@ -6,6 +6,7 @@
 
 #include "core/compare.h"
 #include "core/numbers.h"
+#include "core/statistics_text.h"
 #include "core_tables.h"
 
 using namespace kurv;
@@ -135,4 +136,35 @@ TEST(CompareKinds, FaultsOverflowsAndShortTables) {
             ExpectSameAsMain(table, sep, c.name);
         }
     }
+}
+
+// Each kind's s, R² and adjusted R² are the statistics window's texts for
+// that kind; a kind without statistics says why.
+TEST(CompareKinds, StatisticsOfEachKind) {
+    const DataTable three = Make({{"1", "1", ""}, {"4", "2", ""}, {"9.5", "3", ""}});
+    CountingPairs pairs;
+    ReadCountingPairs(three, ',', pairs);
+    const auto got = CompareKinds(pairs, ',');
+    EXPECT_EQ(got[0].statistics.status, StatisticsStatus::Ok);
+    EXPECT_EQ(got[1].statistics.status, StatisticsStatus::NoDegreesOfFreedom);
+    EXPECT_EQ(got[2].statistics.status, StatisticsStatus::TooFewPairs);
+    EXPECT_EQ(got[1].s, "");
+    for (int kind = 0; kind < 3; ++kind) {
+        const FitStatistics st = ComputeStatistics(SolveStable(static_cast<FitKind>(kind), pairs.x, pairs.y));
+        StatisticsInput in;
+        in.sep = ',';
+        in.statistics = &st;
+        const StatisticsSheet sheet = BuildStatisticsSheet(in);
+        if (!st.Ok()) continue;
+        EXPECT_EQ(got[kind].s, sheet.sections[0].rows[2][1]);
+        EXPECT_EQ(got[kind].r2, sheet.sections[0].rows[3][1]);
+        EXPECT_EQ(got[kind].adjustedR2, sheet.sections[0].rows[4][1]);
+    }
+    EXPECT_EQ(got[0].s, "1,0206207");  // √(SSR/ν) = √(1.0416667/1)
+
+    const DataTable oneX =
+        Make({{"1", "2", ""}, {"2", "2", ""}, {"3", "2", ""}, {"4", "2", ""}, {"5", "2", ""}});
+    ReadCountingPairs(oneX, '.', pairs);
+    for (const KindComparison& c : CompareKinds(pairs, '.'))
+        EXPECT_EQ(c.statistics.status, StatisticsStatus::SolutionFault);
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -8,14 +8,13 @@
 
 #include "core/fit.h"
 #include "core/fit_check.h"
+#include "core/numbers.h"
+#include "fit_tables.h"
+#include "lsq_reference.h"
 
 using namespace kurv;
 
 namespace {
-
-struct Pairs {
-    std::vector<double> x, y;
-};
 
 // The check as the program runs it: the closed formulas over the power sums,
 // then the stable second opinion on their coefficients.
@@ -25,37 +24,7 @@ FitCheck Check(int kind, const Pairs& p, Coefficients* fitted = nullptr) {
     Coefficients c;
     EXPECT_EQ(Solve(static_cast<FitKind>(kind), sums, c), SolveResult::Ok);
     if (fitted) *fitted = c;
-    return CheckFit(kind, c, p.x, p.y);
-}
-
-// Reference data of an ozone monitor's calibration (36 pairs, linear) and a
-// load cell's (40 pairs, quadratic), as published for testing regression code.
-Pairs Norris() {
-    const double yx[][2] = {
-        {0.1, 0.2},     {338.8, 337.4}, {118.1, 118.2}, {888.0, 884.6}, {9.2, 10.1},    {228.1, 226.5},
-        {668.5, 666.3}, {998.5, 996.3}, {449.1, 448.6}, {778.9, 777.0}, {559.2, 558.2}, {0.3, 0.4},
-        {0.1, 0.6},     {778.1, 775.5}, {668.8, 666.9}, {339.3, 338.0}, {448.9, 447.5}, {10.8, 11.6},
-        {557.7, 556.0}, {228.3, 228.1}, {998.0, 995.8}, {888.8, 887.6}, {119.6, 120.2}, {0.3, 0.3},
-        {0.6, 0.3},     {557.6, 556.8}, {339.3, 339.1}, {888.0, 887.2}, {998.5, 999.0}, {778.9, 779.0},
-        {10.2, 11.1},   {117.6, 118.3}, {228.9, 229.2}, {668.4, 669.1}, {449.2, 448.9}, {0.2, 0.5},
-    };
-    Pairs p;
-    for (const auto& r : yx) p.y.push_back(r[0]), p.x.push_back(r[1]);
-    return p;
-}
-
-Pairs Pontius() {
-    const double y[] = {.11019,  .21956,  .32949,  .43899,  .54803,  .65694,  .76562,  .87487,
-                        .98292,  1.09146, 1.20001, 1.30822, 1.41599, 1.52399, 1.63194, 1.73947,
-                        1.84646, 1.95392, 2.06128, 2.16844, .11052,  .22018,  .32939,  .43886,
-                        .54798,  .65739,  .76596,  .87474,  .98300,  1.09150, 1.20004, 1.30818,
-                        1.41613, 1.52408, 1.63159, 1.73965, 1.84696, 1.95445, 2.06177, 2.16829};
-    Pairs p;
-    for (int i = 0; i < 40; ++i) {
-        p.x.push_back(150000.0 * (i % 20 + 1));
-        p.y.push_back(y[i]);
-    }
-    return p;
+    return CheckFit(static_cast<FitKind>(kind), c, p.x, p.y);
 }
 
 // Exactly on Y = 1e200·X, where the closed linear formula returns
@@ -75,82 +44,154 @@ Pairs CubicFarFromZero() {
     return p;
 }
 
+// Y ≈ 3.14159·X + 2 (with a quadratic and a cubic term for the higher kinds)
+// and a little noise, X = x0 … x0 + 10, typed with 15 digits: X far from zero
+// compared with their spread, where the closed formulas' errors cancel at the
+// data while the coefficients themselves are wrong.
+Pairs FarFromZero(int kind, double x0) {
+    const double noise[11] = {0.004,  -0.011, 0.007, 0.002, -0.006, 0.013,
+                              -0.003, -0.009, 0.008, 0.001, -0.005};
+    Pairs p;
+    for (int k = 0; k <= 10; ++k) {
+        const double x = x0 + k;
+        const double y =
+            3.14159 * x + 2 + (kind >= 1 ? 1e-3 * x * x : 0) + (kind >= 2 ? 1e-5 * x * x * x : 0);
+        p.x.push_back(x);
+        p.y.push_back(TextToNumber(GeneralNumberText(y + noise[k], '.'), '.'));
+    }
+    return p;
+}
+
+// A coefficient text's exact value and half a unit of its last digit
+// ("d.ddddddd" or "d.ddddddde±x"; "0" stands for exactly zero).
+std::pair<ref::Rational, ref::Rational> TextValue(const std::string& text) {
+    if (text == "0") return {0, 0};
+    const auto e = text.find('e');
+    const int exponent = (e == std::string::npos ? 0 : std::stoi(text.substr(e + 1))) - 7;
+    std::string digits;
+    for (char ch : text.substr(0, e))
+        if (ch != '.') digits += ch;
+    const ref::Rational unit =
+        exponent >= 0 ? ref::Power(10, exponent) : ref::Power(ref::Rational(1, 10), -exponent);
+    return {ref::Integer(digits) * unit, unit / 2};
+}
+
 struct Case {
     const char* name;
     Pairs (*pairs)();
     int kind;
-    bool warns;
+    const char* wrong;  // the coefficients whose shown digits are wrong
 };
 
 const Case kCases[] = {
-    {"Norris linear", Norris, 0, false},
-    {"Pontius quadratic", Pontius, 1, false},
-    {"X near 1e-200, linear", Tiny, 0, true},
-    {"X near 1e4 with a spread of 10, cubic", CubicFarFromZero, 2, true},
+    {"Norris linear", Norris, 0, ""},
+    {"Pontius quadratic", Pontius, 1, ""},
+    {"X near 1e-200, linear", Tiny, 0, "01"},
+    {"X near 1e4 with a spread of 10, cubic", CubicFarFromZero, 2, "0123"},
+    {"X near 1e6, linear", [] { return FarFromZero(0, 1e6); }, 0, "01"},
+    {"X near 1e3, quadratic", [] { return FarFromZero(1, 1e3); }, 1, "012"},
+    {"X near 1e2, cubic", [] { return FarFromZero(2, 1e2); }, 2, "0123"},
 };
 
 }  // namespace
 
-TEST(FitCheck, CalibrationCases) {
+// Each shown coefficient is judged; the named ones are exactly those whose
+// text is not the exact least-squares value rounded to its shown digits.
+TEST(FitCheck, JudgesEachShownCoefficient) {
     for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        const FitCheck r = Check(c.kind, c.pairs());
-        EXPECT_EQ(r.unreliable, c.warns) << r.discrepancy << " against " << r.tolerance;
-        // Clear of the limit either way, not by luck of rounding.
-        if (c.warns)
-            EXPECT_GT(r.discrepancy, 100 * r.tolerance);
-        else
-            EXPECT_LT(r.discrepancy, 0.1 * r.tolerance);
-    }
-}
-
-// The warned cases really are wrong, judged against their exact solutions.
-TEST(FitCheck, WarnedCasesLoseDigitsInTheClosedFormulas) {
-    for (const Case& c : kCases) {
-        if (!c.warns) continue;
         SCOPED_TRACE(c.name);
         const Pairs p = c.pairs();
         Coefficients fitted;
-        Check(c.kind, p, &fitted);
-        double worst = 0;
-        for (std::size_t i = 0; i < p.x.size(); ++i)
-            worst = std::max(worst, std::fabs(Evaluate(fitted, p.x[i]) - p.y[i]));
-        EXPECT_GT(worst, 1.0);  // the exact fit has no residual at all
+        const FitCheck r = Check(c.kind, p, &fitted);
+        const ref::LeastSquares exact = ref::Solve(c.kind + 2, p.x, p.y);
+        const double shown[4] = {fitted.a0, fitted.a1, fitted.a2, fitted.a3};
+        std::string wrong;
+        for (int j = 0; j < c.kind + 2; ++j) {
+            if (r.digits[j] == DigitVerdict::Wrong) wrong += std::to_string(j);
+            const std::string least = CoefficientText(static_cast<double>(exact.A(j)), '.');
+            EXPECT_EQ(CoefficientText(shown[j], '.') != least, r.digits[j] == DigitVerdict::Wrong) << j;
+            EXPECT_LE(std::fabs(r.stable.a[j] - exact.A(j)), r.stable.aError[j]) << j;
+        }
+        EXPECT_EQ(wrong, c.wrong);
+        EXPECT_EQ(r.unreliable, *c.wrong != 0);
+        EXPECT_FALSE(r.undetermined);
+        // The curve at the data misses all but the most extreme of these (the
+        // check before judging each coefficient saw only the curve).
+        EXPECT_EQ(r.curveDeparts, c.pairs == Tiny || c.pairs == CubicFarFromZero);
     }
 }
 
-TEST(FitCheck, WellConditionedRandomTablesPass) {
-    std::mt19937 random(20240917);
-    std::uniform_real_distribution<double> unit(0, 1);
-    int checked = 0;
+// The tooltip names each wrong coefficient with its least-squares value, in
+// the panels' form and the separator given.
+TEST(FitCheck, TooltipNamesTheWrongCoefficients) {
+    const FitCheck linear = Check(0, FarFromZero(0, 1e6));
+    EXPECT_EQ(FitWarningText(linear, 1, '.'),
+              "The shown digits are not the least-squares coefficients; a stable solution gives "
+              "A0 = 1.2018252e+2, A1 = 3.1414718.");
+    EXPECT_EQ(FitWarningText(linear, 0, ','),
+              "Показанные цифры не совпадают с коэффициентами наименьших квадратов; устойчивое решение даёт "
+              "A0 = 1,2018252e+2, A1 = 3,1414718.");
+    EXPECT_EQ(FitWarningText(Check(0, Norris()), 1, '.'), "");
+
+    // A stable value indistinguishable from 0 is given by a bound; right
+    // digits too few to carry the curve are the second reason.
+    EXPECT_EQ(FitWarningText(Check(0, Tiny()), 0, ','),
+              "Показанные цифры не совпадают с коэффициентами наименьших квадратов; устойчивое решение даёт "
+              "|A0| < 9,3e-17, A1 = 1,0000000e+200.\n"
+              "С показанными цифрами кривая отходит от кривой наименьших квадратов в точках данных до 1,167: "
+              "данные плохо обусловлены для этого вида.");
+}
+
+// Random tables as typed, X from near zero to 1e6 spreads away from it, each
+// kind: the check's verdict on every shown coefficient equals the exact
+// reference's, except within the allowance: a shown value off the exact one
+// by between half a unit of its last digit and that plus the allowance
+// (plus the stable value's error bound again) may go either way. The stable
+// value's error bound holds throughout.
+TEST(FitCheck, VerdictsAgreeWithTheExactReference) {
+    std::mt19937_64 rng(20240917);
+    int right = 0, wrong = 0, undecided = 0;
     for (int kind = 0; kind <= 2; ++kind) {
-        for (double width : {0.01, 1.0, 20.0, 500.0}) {
-            for (int rep = 0; rep < 30; ++rep) {
-                // X over a range that reaches zero or nearly, Y a polynomial in
-                // the scaled X with noise: the closed formulas and the shown
-                // digits both hold for such data.
-                const double lo = -width * unit(random);
-                const int n = 2 * (kind + 2) + static_cast<int>(unit(random) * 60);
-                double a[4];
-                for (double& v : a) v = (unit(random) - 0.5) * 20;
-                const double scale = std::pow(10.0, std::floor(unit(random) * 8) - 4);
-                Pairs p;
-                for (int i = 0; i < n; ++i) {
-                    const double x = lo + width * unit(random);
-                    const double t = x / width;
-                    double y = a[0] + 0.1 * (unit(random) - 0.5);
-                    for (int k = 1; k <= kind + 1; ++k) y += a[k] * std::pow(t, k);
-                    p.x.push_back(x);
-                    p.y.push_back(y * scale);
+        for (double offset : {0.0, 1.0, 10.0, 1e2, 1e3, 1e4, 1e5, 1e6}) {
+            for (int rep = 0; rep < 20; ++rep) {
+                const Pairs p = RandomTable(rng, kind + 2, offset, 1e-3);
+                Coefficients fitted;
+                const FitCheck r = Check(kind, p, &fitted);
+                const ref::LeastSquares exact = ref::Solve(kind + 2, p.x, p.y);
+                ASSERT_TRUE(exact.solvable && r.stable.Ok());
+                const double shown[4] = {fitted.a0, fitted.a1, fitted.a2, fitted.a3};
+                bool anyWrong = false, anyUnsure = false;
+                for (int j = 0; j < kind + 2; ++j) {
+                    const std::string text = CoefficientText(shown[j], '.');
+                    const auto [value, half] = TextValue(text);
+                    const ref::Rational miss = abs(value - exact.a[j]);
+                    const ref::Rational allowance =
+                        ref::Exact(r.allowance[j]) + ref::Exact(r.stable.aError[j]);
+                    EXPECT_LE(std::fabs(r.stable.a[j] - exact.A(j)), r.stable.aError[j])
+                        << "kind " << kind << " j " << j;
+                    const bool sure = miss <= half || miss > half + allowance;
+                    if (!sure) {
+                        ++undecided;
+                        anyUnsure = true;
+                        continue;
+                    }
+                    const bool isWrong = miss > half;
+                    EXPECT_EQ(r.digits[j], isWrong ? DigitVerdict::Wrong : DigitVerdict::Confirmed)
+                        << "kind " << kind << " offset " << offset << " A" << j << " = " << text << ", exact "
+                        << ref::ToLong(exact.a[j]);
+                    (isWrong ? wrong : right) += 1;
+                    anyWrong |= isWrong;
                 }
-                const FitCheck r = Check(kind, p);
-                EXPECT_FALSE(r.unreliable) << "kind " << kind << " width " << width << " lo " << lo << " n "
-                                           << n << ": " << r.discrepancy << " against " << r.tolerance;
-                ++checked;
+                if (!anyUnsure) {
+                    EXPECT_EQ(r.unreliable, anyWrong || r.curveDeparts);
+                }
             }
         }
     }
-    EXPECT_EQ(checked, 360);
+    // Both verdicts are well represented; hardly any falls within the allowance.
+    EXPECT_GT(right, 300);
+    EXPECT_GT(wrong, 300);
+    EXPECT_LT(undecided, 3);
 }
 
 TEST(FitCheck, TooFewDistinctXAreUnreliable) {
@@ -158,8 +199,14 @@ TEST(FitCheck, TooFewDistinctXAreUnreliable) {
     // numbers from a tiny nonzero divisor.
     const Pairs sameX{{0.1, 0.1, 0.1}, {1, 2, 3}};
     Coefficients c;
-    EXPECT_TRUE(CheckFit(0, c, sameX.x, sameX.y).unreliable);
+    const FitCheck same = CheckFit(FitKind::Linear, c, sameX.x, sameX.y);
+    EXPECT_TRUE(same.unreliable && same.undetermined);
+    EXPECT_EQ(FitWarningText(same, 1, '.'),
+              "The X take too few distinct values for this kind: any coefficients fit them equally.");
     const Pairs threeX{{1, 2, 3, 1, 2, 3}, {1, 4, 9, 1, 4, 9}};
-    EXPECT_TRUE(CheckFit(2, c, threeX.x, threeX.y).unreliable);
-    EXPECT_FALSE(CheckFit(1, Coefficients{0, 0, 1, 0}, threeX.x, threeX.y).unreliable);
+    EXPECT_TRUE(CheckFit(FitKind::Cubic, c, threeX.x, threeX.y).unreliable);
+    EXPECT_FALSE(CheckFit(FitKind::Quadratic, Coefficients{0, 0, 1, 0}, threeX.x, threeX.y).unreliable);
+    // Too few pairs: nothing is shown, nothing to check.
+    EXPECT_FALSE(
+        CheckFit(FitKind::Cubic, c, std::span(threeX.x).first(3), std::span(threeX.y).first(3)).unreliable);
 }

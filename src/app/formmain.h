@@ -163,9 +163,10 @@ class TFormMain : public QMainWindow {
     void btnPrintClick();
     void Chart1ClickSeries(int series, int valueIndex, Qt::MouseButton button);
     void Chart1Click();
-    void itmSaveChartClick();        // the chart as an SVG, PNG or PDF file
-    void itmReportClick();           // the calibration report
-    kurv::Report ReportNow() const;  // its texts from what the window shows now
+    void itmSaveChartClick();  // the chart as an SVG, PNG or PDF file
+    void itmReportClick();     // the calibration report
+    // Its texts from what the window shows now and the record entered.
+    kurv::Report ReportNow(const kurv::ReportRecord& record = {}, bool everyRow = false) const;
 
     // ---- Localization: i18n/applylanguage.cpp, captions.cpp, language.cpp
     void ApplyLanguage(int language);
@@ -280,6 +281,7 @@ class TFormMain : public QMainWindow {
     struct DataFileParts {
         QString lastOpenName;  // each file dialog remembers its own last choice
         QString lastSaveName;
+        kurv::ReportDataFiles files;  // the data files last read and written, for the report
     } datafile_;
 
     // ---- Approximation (fit/)
@@ -365,6 +367,7 @@ class TFormMain : public QMainWindow {
         QAction* itmSaveChart = nullptr;
         QAction* itmReport = nullptr;
         QString lastChartName;
+        QString lastReportPdf;
         bool SeriesClicked = false;
     } output_;
 

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "core/statistics_text.h"
 
 namespace kurv {
 
@@ -35,9 +36,21 @@ std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep)
         }
     }
 
+    // The kinds' models are nested, so one triangle of all four powers holds
+    // each kind's solution and residual.
+    const StableFactor factor = FactorPairs(FitKind::Cubic, pairs.x, pairs.y);
     for (int k = 0; k < 3; ++k) {
         KindComparison& c = out[k];
+        const auto kind = static_cast<FitKind>(k);
+        if (c.outcome == KindOutcome::Fault)
+            c.statistics = NoStatistics(StatisticsStatus::SolutionFault, kind);
+        else
+            c.statistics = ComputeStatistics(SolveStable(factor, kind));
         if (c.outcome != KindOutcome::Fitted) continue;
+        const StatisticsSummary summary = SummaryTexts(c.statistics, sep);
+        c.s = summary.s;
+        c.r2 = summary.r2;
+        c.adjustedR2 = summary.adjustedR2;
         const double a[4] = {c.coefficients.a0, c.coefficients.a1, c.coefficients.a2, c.coefficients.a3};
         for (int i = 0; i < 4; ++i) c.texts[i] = CoefficientText(a[i], sep);
         c.formula = FormulaText(c.coefficients, kFitKinds[k], c.texts);

@@ -7,6 +7,7 @@
 
 #include "core/fit.h"
 #include "core/recalc.h"
+#include "core/statistics.h"
 
 namespace kurv {
 
@@ -22,11 +23,19 @@ struct KindComparison {
     Coefficients coefficients;         // when fitted
     std::array<std::string, 4> texts;  // the coefficients' texts
     std::string sigma, maxError, formula;
+    // The kind's fit statistics from the stable solution, with the texts of
+    // s, R² and the adjusted R² as the statistics window shows them (empty
+    // when there are none: the status says why).
+    FitStatistics statistics;
+    std::string s, r2, adjustedR2;
 };
 
-// Indexed by kind (kFitKinds' order). Solves every kind from the pairs' power sums (they are the same sums
-// for each) and finds the three kinds' residuals in one pass over the pairs. A solution is independent of the
-// coefficients it starts from unless it faults, and a fault shows no texts, so nothing else is needed.
+// Indexed by kind, in kFitKinds' order. Solves every kind from the pairs'
+// power sums (they are the same sums for each) and finds the three kinds'
+// residuals in one pass over the pairs; the statistics take one stable
+// factorisation of all four powers. A solution is independent of the
+// coefficients it starts from unless it faults, and a fault shows no texts,
+// so nothing else is needed.
 std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep);
 
 }  // namespace kurv

@@ -48,6 +48,7 @@ void TFormMain::itmReadClick() {
                    MbOk, MsgIcon::Warning);
         return;
     }
+    datafile_.files.read = {datafile_.lastOpenName.toStdString(), kurv::DataFingerprint(data_)};
     edit.Done();
 }
 
@@ -59,7 +60,10 @@ void TFormMain::itmWriteClick() {
         if (name.isEmpty()) return;
         datafile_.lastSaveName = name;
         const kurv::FileWriteResult r = kurv::WriteFileSafely(PathBytes(name), bytes);
-        if (r == kurv::FileWriteResult::Written) return;
+        if (r == kurv::FileWriteResult::Written) {
+            datafile_.files.written = {name.toStdString(), kurv::DataFingerprint(data_)};
+            return;
+        }
         const QString text = r == kurv::FileWriteResult::OpenFailed
                                  ? Pick("Не могу открыть файл.", "I can not open the file.")
                                  : Pick("Не могу записать файл.", "I can not write the file.");

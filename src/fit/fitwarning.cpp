@@ -41,6 +41,6 @@ std::future<bool> TFormMain::StartFitCheck(kurv::FitKind kind, bool solved) {
     const kurv::CountingPairs& pairs = recalc_.pairs;
     const auto policy = pairs.x.size() >= kCheckBesideFrom ? std::launch::async : std::launch::deferred;
     return std::async(policy, [kind, c = FitCoefficients, &pairs] {
-        return kurv::CheckFit(static_cast<int>(kind), c, pairs.x, pairs.y).unreliable;
+        return kurv::CheckFit(kind, c, pairs.x, pairs.y).unreliable;
     });
 }
