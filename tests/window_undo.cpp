@@ -8,12 +8,60 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "support/scripteddialogs.h"
 #include "support/windowfixture.h"
 #include "table/stringgrid.h"
+
+namespace {
+
+// While armed, the allocations of a megabyte or more succeed `bigAllowed` times
+// and then one fails: memory runs short where the undo steps copy the table's
+// long texts, and nowhere else.
+std::atomic<int> bigAllowed{-1};  // -1: none fails
+constexpr std::size_t kBig = std::size_t{1} << 20;
+
+void* Allocate(std::size_t n) {
+    if (n >= kBig && bigAllowed.load() >= 0 && bigAllowed.fetch_sub(1) == 0) throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return Allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return Allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
+    return operator new(n, t);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -166,6 +214,27 @@ class UndoTest : public QObject, WindowFixture {
         QVERIFY(!Item("itmUndo")->isEnabled());
         Key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(QString::fromStdString(std::string(T().Cell(0, 1))), QString("1"));
+    }
+
+    // A step that cannot be kept for want of memory (Ctrl+F over a row whose old
+    // long Y the step must copy) empties the history: the program goes on, the
+    // table and the grid keep the command's change, and undo starts afresh.
+    void stepWithoutMemory() {
+        Start();
+        Fill({{"1", "0"}, {"3", "1"}, {"5", "2"}, {std::string(3 << 20, 'z'), ""}});
+        Grid()->setFocus();
+        Grid()->SetCurrentCell(0, 4);
+        QVERIFY(Item("itmUndo")->isEnabled());
+        bigAllowed = 1;  // the command's copy of the table; then the step's copy of the old row fails
+        Key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(bigAllowed.exchange(-1), -1);  // the one failure came
+        QCOMPARE(Cell(0, 4), QString());
+        QCOMPARE(Grid()->model()->data(Grid()->model()->index(3, 0)).toString(), QString());
+        QVERIFY(!Item("itmUndo")->isEnabled());
+        QVERIFY(dialogs_->messages.isEmpty());
+        Type("8");
+        Undo();
+        QCOMPARE(Cell(0, 4), QString());
     }
 
     // Ctrl+Z inside the editor takes back the cell being typed, at once.
