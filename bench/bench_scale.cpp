@@ -57,7 +57,7 @@ void Row(const char* what, const Figure& f, const bench::Limit& limit) {
 void Recalculate(kurv::DataTable& table, kurv::RecalcState& state) {
     kurv::ReadCountingPairs(table, '.', state.pairs);
     kurv::Coefficients c;
-    kurv::Solve(1, state.pairs.sums, c);
+    kurv::Solve(kurv::FitKind::Quadratic, state.pairs.sums, c);
     kurv::ErrorMeasures errors;
     kurv::FitPairs(state.pairs, c, state.fitted, errors);
     kurv::WriteFittedColumn(table, state.pairs.rows, state.fitted, '.');

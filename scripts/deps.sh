@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Kurvilon needs to build, run and test; the one list of packages.
 # run.sh and test.sh call it; when nothing is missing it runs no apt command at all.
 #   scripts/deps.sh          what the two README commands need
-#   scripts/deps.sh --look   also the tools of scripts/screenshot.sh (xdotool, ImageMagick, pdftoppm)
+#   scripts/deps.sh --look   also the tools of scripts/screenshot.sh (xdotool, ImageMagick)
 set -euo pipefail
 
 PACKAGES=(
@@ -20,8 +20,10 @@ PACKAGES=(
   xvfb xauth desktop-file-utils appstream
   # cpack -G DEB finds the program among the installed files with file(1) before it reads its libraries.
   file
+  # The report's window test reads its PDF's text back with pdftotext.
+  poppler-utils
 )
-[ "${1:-}" = "--look" ] && PACKAGES+=(xdotool imagemagick poppler-utils)
+[ "${1:-}" = "--look" ] && PACKAGES+=(xdotool imagemagick)
 
 # Only real package names here: dpkg-query never reports a virtual package as installed.
 missing=()
