@@ -412,8 +412,8 @@ class ReportTest : public QObject, WindowFixture {
         int worst = 0;
         double largest = -1;
         for (int row = 1; row <= 100000; ++row) {
-            const double r =
-                std::fabs(kurv::TextToNumber(t.Cell(0, row), '.') - kurv::TextToNumber(t.Cell(2, row), '.'));
+            const kurv::CellText y = t.Cell(0, row), fitted = t.Cell(2, row);
+            const double r = std::fabs(kurv::TextToNumber(y, '.') - kurv::TextToNumber(fitted, '.'));
             if (r > largest) largest = r, worst = row;
         }
 

@@ -78,8 +78,9 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     out.x.reserve(rowCount);
     for (int r = 1; r < rowCount; ++r) {
         if (!table.Counts(r)) continue;
-        const double y = CellValue(table.Cell(0, r), sep, r, 0);
-        const double x = CellValue(table.Cell(1, r), sep, r, 1);
+        const CellText yText = table.Cell(0, r), xText = table.Cell(1, r);
+        const double y = CellValue(yText, sep, r, 0);
+        const double x = CellValue(xText, sep, r, 1);
         AddLocated(out.sums, x, y, r);
         out.rows.push_back(r);
         out.y.push_back(y);

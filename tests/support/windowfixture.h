@@ -56,7 +56,8 @@ class WindowFixture {
     kurv::DataTable& T() const { return form_->Table(); }
     TStringGrid* Grid() const;
     QString Cell(int col, int row) const {
-        const std::string_view text = T().Cell(col, row);
+        const kurv::CellText cell = T().Cell(col, row);
+        const std::string_view text = cell;
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     using Rows = std::vector<std::pair<std::string, std::string>>;
