@@ -54,7 +54,7 @@ KURVILON_BENCH("core: fit") {
             kurv::PowerSums s;
             for (int i = 0; i < kCount; ++i) s.Add(p.x[i], p.y[i]);
             kurv::Coefficients c;
-            kurv::Solve(kind, s, c);
+            kurv::Solve(static_cast<kurv::FitKind>(kind), s, c);
             kurv::ErrorMeasures e;
             for (int i = 0; i < kCount; ++i) e.Add(p.y[i], kurv::Evaluate(c, p.x[i]));
             sigma = e.Sigma();

@@ -21,7 +21,7 @@ KURVILON_BENCH("core: fit check") {
     static const char* const kNames[3] = {"linear", "quadratic", "cubic"};
     for (int kind = 0; kind <= 2; ++kind) {
         kurv::Coefficients c;
-        kurv::Solve(kind, sums, c);
+        kurv::Solve(static_cast<kurv::FitKind>(kind), sums, c);
         bool warned = false;
         const double t = bench::MedianSeconds(
             21, [&] { warned = kurv::CheckFit(static_cast<kurv::FitKind>(kind), c, xs, ys).unreliable; });

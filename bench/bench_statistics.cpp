@@ -31,7 +31,7 @@ KURVILON_BENCH("core: statistics") {
         const int runs = rows >= 1000000 ? 5 : 11;
         const double recalc = bench::MedianSeconds(runs, [&] {
             kurv::ReadCountingPairs(table, '.', pairs);
-            kurv::Solve(static_cast<int>(kind), pairs.sums, c);
+            kurv::Solve(kind, pairs.sums, c);
             kurv::ErrorMeasures errors;
             kurv::FitPairs(pairs, c, fitted, errors);
             kurv::WriteFittedColumn(table, pairs.rows, fitted, '.');

@@ -1,14 +1,27 @@
 // What the user waits for: the real window, shown offscreen, driven by key
-// presses and mouse clicks, each action timed until every event it raised has
-// been handled and the window repainted. The rows arrive in random X order.
+// presses, menu choices and mouse clicks, each action timed until every event
+// it raised has been handled and the window repainted, with the peak memory
+// the action reached. The rows arrive in random X order, their texts as an
+// instrument exports them (15 to 17 significant digits) or short.
 // Each figure stands next to the machine's limit for one recalculation of that
 // many rows (parse 2×N texts with from_chars, the power sums, format N texts
-// with to_chars, bench/recalc_limit.h), measured in the same run.
-// Run: kurvilon_bench waits (KURVILON_BENCH_ROWS=100000 for one size)
+// with to_chars), measured in the same run on the same texts.
+// Run it alone (peak memory is per process):
+//   QT_QPA_PLATFORM=offscreen kurvilon_bench waits
+//   KURVILON_BENCH_ROWS=100000,1000000,10000000   the sizes (default 10^5, 10^6)
+//   KURVILON_BENCH_TEXTS=long|short               the texts (default long)
+//   KURVILON_BENCH_ACTIONS=fresh,cleared,full,undo,kind,arrow,read,sort,press,wired
+//   KURVILON_BENCH_RUNS=20                        runs per action
+// The "wired" figures call the core as the window's commands will once they
+// record their changes through DataTable::BeginChange and read the
+// clipboard's bytes (a seam of this benchmark's own, beside the window's undo);
+// the grid, the recalculation and the chart are the window's.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -16,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <string>
@@ -24,21 +38,22 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "bench/bench.h"
-#include "bench/recalc_limit.h"
+#include "bench/benchtexts.h"
 #include "core/clipboard_text.h"
 #include "core/datafile_format.h"
-#include "core/numbers.h"
+#include "core/table_history.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
 
 namespace {
 
-// A file dialog that always picks one file; every box answers OK.
+// A file dialog that always picks one file; every box answers OK or Yes.
 class FixedDialogs : public Dialogs {
   public:
     QString file;
     int messages = 0;
-    int Message(QWidget*, const QString&, const QString&, int, MsgIcon, int) override {
+    int Message(QWidget*, const QString&, const QString&, int buttons, MsgIcon, int) override {
+        if (buttons & MbYes) return MbYes;  // the question before clearing
         ++messages;
         return MbOk;
     }
@@ -66,9 +81,19 @@ void Settle() {
     }
 }
 
+// The clipboard as another program offers it: UTF-8 bytes, which the window
+// converts itself.
+void SetClipboard(const QByteArray& bytes) {
+    auto* data = new QMimeData;
+    data->setData("text/plain;charset=utf-8", bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+    Settle();
+}
+
 class Window {
   public:
-    explicit Window(const QString& dir) : form_(FormEnvironment{&dialogs_, '.', dir}) {
+    Window(const QString& dir, const QString& file) : form_(FormEnvironment{&dialogs_, '.', dir}) {
+        dialogs_.file = file;
         grid_ = form_.findChild<TStringGrid*>("sgData");
         combo_ = form_.findChild<QComboBox*>("ComboBox1");
         chart_ = form_.findChild<TChart*>("Chart1");
@@ -81,7 +106,6 @@ class Window {
     }
     FixedDialogs& Dialogs() { return dialogs_; }
     TChart* Chart() { return chart_; }
-    TStringGrid* Grid() { return grid_; }
 
     void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(target, Qt::Key(key), mods);
@@ -92,10 +116,10 @@ class Window {
         QWidget* w = QApplication::focusWidget();
         Key(w ? w : grid_, key, mods);
     }
-    void Paste(const std::string& text) {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    void Paste() { Key(Qt::Key_V, Qt::ControlModifier); }
+    void Menu(const char* item) {
+        if (auto* a = form_.findChild<QAction*>(item)) a->trigger();
         Settle();
-        Key(Qt::Key_V, Qt::ControlModifier);
     }
     void FocusTable() {
         grid_->setFocus();
@@ -114,10 +138,42 @@ class Window {
         QTest::mouseClick(chart_->viewport(), Qt::LeftButton, {}, at);
         Settle();
     }
-    int Kind() const { return combo_->currentIndex(); }
     int RowCount() { return form_.Table().RowCount(); }
 
+    // A command as the window will run it: the change recorded by the table
+    // into a history beside the window's, then the grid and the recalculation.
+    template <class Change>
+    void Wired(Change&& change) {
+        kurv::DataTable& t = form_.Table();
+        t.BeginChange();
+        change(t);
+        history_.Record(t.EndChange(), {}, {});
+        Refresh();
+    }
+    void WiredPaste() {
+        const QByteArray bytes = QGuiApplication::clipboard()->mimeData()->data("text/plain;charset=utf-8");
+        Wired([&](kurv::DataTable& t) {
+            kurv::PasteTable(t, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        });
+    }
+    void WiredRead(const QString& path) {
+        std::string bytes;
+        kurv::ReadWholeFile(path.toStdString(), bytes, kurv::kDataFileMaxBytes);
+        Wired([&](kurv::DataTable& t) { kurv::ReadDataFile(t, bytes); });
+    }
+    void WiredStep(bool redo) {
+        kurv::TableCursor cursor;
+        if (redo ? history_.Redo(form_.Table(), cursor) : history_.Undo(form_.Table(), cursor)) Refresh();
+    }
+
   private:
+    void Refresh() {
+        grid_->TableReset();
+        form_.sgDataClick();
+        Settle();
+    }
+
+    kurv::TableHistory history_;
     FixedDialogs dialogs_;
     TFormMain form_;
     TStringGrid* grid_ = nullptr;
@@ -125,40 +181,54 @@ class Window {
     TChart* chart_ = nullptr;
 };
 
-// Median of `runs` timed actions, each after an untimed preparation.
 PaintCounter* g_paints = nullptr;
-int g_paintsPerAction = 0;
 
+struct Figure {
+    double seconds = 0;
+    double cpuSeconds = 0;  // processor time, all threads
+    double peakMiB = 0;     // the highest resident memory during the actions
+    double beforeMiB = 0;   // resident memory when the action began (the highest of the runs)
+    int paints = 0;
+};
+
+// Median of `runs` timed actions, each after an untimed preparation.
 template <class Prepare, class Act>
-double Timed(int runs, Prepare&& prepare, Act&& act) {
-    std::vector<double> t;
+Figure Timed(int runs, Prepare&& prepare, Act&& act) {
+    std::vector<double> t, cpu;
+    Figure f;
     int paints = 0;
     for (int i = 0; i < runs; ++i) {
         prepare(i);
+        f.beforeMiB = std::max(f.beforeMiB, bench::ResidentMiB());
+        bench::ResetPeak();
         const int before = g_paints->paints;
+        const double cpuBefore = bench::ProcessCpuSeconds();
         t.push_back(bench::MedianSeconds(1, [&] { act(i); }));
+        cpu.push_back(bench::ProcessCpuSeconds() - cpuBefore);
+        f.peakMiB = std::max(f.peakMiB, bench::PeakMiB());
         paints += g_paints->paints - before;
     }
-    g_paintsPerAction = paints / runs;
+    f.paints = paints / runs;
     std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    std::sort(cpu.begin(), cpu.end());
+    f.seconds = t[t.size() / 2];
+    f.cpuSeconds = cpu[cpu.size() / 2];
+    return f;
 }
 
-void Row(const char* what, double seconds, double limit) {
-    std::printf("  %-36s %9.1f ms   %6.1f× limit   (%d paints)\n", what, seconds * 1e3, seconds / limit,
-                g_paintsPerAction);
+void Row(const char* what, const Figure& f, const bench::Limit& limit) {
+    std::printf("  %-40s %8.1f ms %5.2f×  cpu %8.1f ms %5.2f×  peak %7.1f MiB (from %7.1f)  %d paints\n",
+                what, f.seconds * 1e3, f.seconds / limit.seconds, f.cpuSeconds * 1e3,
+                f.cpuSeconds / limit.cpuSeconds, f.peakMiB, f.beforeMiB, f.paints);
     std::fflush(stdout);
 }
 
 }  // namespace
 
 KURVILON_BENCH("waits: the real window") {
-    // KURVILON_BENCH_ROWS=100000 (or 1000,10000): only these sizes.
-    const char* only = std::getenv("KURVILON_BENCH_ROWS");
-    const std::string sizes = only ? "," + std::string(only) + "," : "";
-    // KURVILON_BENCH_ACTIONS=read,sort (paste, full, kind, arrow, read, sort, press): only these actions.
     const char* actions = std::getenv("KURVILON_BENCH_ACTIONS");
     auto want = [&](const char* name) { return !actions || std::strstr(actions, name); };
+    const bool longTexts = bench::LongTextsWanted();
     PaintCounter counter;
     g_paints = &counter;
     qApp->installEventFilter(&counter);
@@ -166,86 +236,212 @@ KURVILON_BENCH("waits: the real window") {
     {
         QFile ini(dir.filePath("Kurvilon.ini"));
         if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=1\nOnTop=N\n");
+            ini.write("[Config]\nLanguage=Eng\nPoints=Yes\n[FormMain]\nFunction=2\nOnTop=N\n");
     }
     const QString path = dir.filePath("data.txt");
-    for (int rows : {1000, 10000, 100000, 1000000}) {
-        if (!sizes.empty() && sizes.find("," + std::to_string(rows) + ",") == std::string::npos) continue;
-        const bench::LimitData d = bench::MakeLimitData(rows);
-        {
-            QFile f(path);
-            if (f.open(QIODevice::WriteOnly)) f.write(d.file.data(), static_cast<qint64>(d.file.size()));
-        }
-        // KURVILON_BENCH_RUNS=20: more runs of each action, for a profiler.
+    for (int rows : bench::SizesWanted("100000,1000000")) {
         const char* runsWanted = std::getenv("KURVILON_BENCH_RUNS");
-        const int runs = runsWanted        ? std::max(1, std::atoi(runsWanted))
-                         : rows >= 1000000 ? 3
-                         : rows >= 100000  ? 5
-                         : rows >= 10000   ? 9
-                                           : 15;
-        const double limit = bench::LimitSeconds(d, rows >= 1000000 ? 5 : runs * 2 + 1);
-        std::printf(" %d rows, random X order (median of %d; limit %.2f ms)\n", rows, runs, limit * 1e3);
+        const int runs = runsWanted         ? std::max(1, std::atoi(runsWanted))
+                         : rows >= 10000000 ? 1
+                         : rows >= 1000000  ? 3
+                         : rows >= 100000   ? 5
+                         : rows >= 10000    ? 9
+                                            : 15;
+        // The texts pasted, and a second set of other values for the table they replace.
+        bench::Limit limit;
+        QByteArray clip, other;
+        {
+            bench::Texts t = bench::MakeTexts(rows, longTexts, 11, true);
+            limit = bench::LimitSeconds(t, rows >= 1000000 ? 5 : runs * 2 + 1);
+            clip = std::move(t.clip);
+        }
+        other = bench::MakeTexts(rows, longTexts, 12, false).clip;
+        {
+            // The data file holds the other values.
+            const QByteArray file = bench::FileBytes(other);
+            QFile f(path);
+            if (f.open(QIODevice::WriteOnly)) f.write(file);
+            std::printf(
+                " %d rows, %s texts, random X order: clipboard %.1f MB, data file %.1f MB%s\n", rows,
+                longTexts ? "15-17-digit" : "short", clip.size() / 1e6, file.size() / 1e6,
+                static_cast<std::uint64_t>(file.size()) > kurv::kDataFileMaxBytes ? " (over the limit)" : "");
+        }
+        std::printf(
+            " median of %d; in-run limit %.2f ms, cpu %.2f ms (wall and processor time, each × its limit)\n",
+            runs, limit.seconds * 1e3, limit.cpuSeconds * 1e3);
 
-        Window w(dir.path());
-        w.Dialogs().file = path;
-        auto load = [&](const std::string& text) {
-            w.FocusTable();
-            w.Paste(text);
+        auto window = std::make_unique<Window>(dir.path(), path);
+        auto load = [&](const QByteArray& text) {
+            window->FocusTable();
+            SetClipboard(text);
+            window->Paste();
         };
-        if (actions) load(d.clip);
-        // Paste into an empty table: the table is cleared by pasting one pair.
-        if (want("paste"))
-            Row("paste into an empty table",
+        auto fresh = [&] {
+            window.reset();
+            Settle();
+            window = std::make_unique<Window>(dir.path(), path);
+        };
+        if (want("fresh"))
+            Row("paste, the first in a new window",
                 Timed(
-                    runs, [&](int) { load("1\t1\r\n"); }, [&](int) { w.Paste(d.clip); }),
+                    runs,
+                    [&](int) {
+                        fresh();
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->Paste(); }),
                 limit);
-        if (w.RowCount() != rows + 2 && want("paste"))
-            std::printf("  (!) the paste did not reach the table\n");
+        if (want("fresh") && window->RowCount() != rows + 2)
+            std::printf("  (!) the paste did not reach the table (%d rows)\n", window->RowCount() - 2);
+        if (want("cleared"))
+            Row("paste into a cleared table",
+                Timed(
+                    runs,
+                    [&](int) {
+                        load(other);
+                        window->Menu("itmClearMain");
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->Paste(); }),
+                limit);
         if (want("full"))
-            Row("paste over a full sorted table",
+            Row("paste over a full table",
                 Timed(
-                    runs, [&](int) { load(d.clipSorted); }, [&](int) { w.Paste(d.clip); }),
+                    runs,
+                    [&](int) {
+                        load(other);
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->Paste(); }),
                 limit);
+        if (want("undo")) {
+            Row("undo of that paste",
+                Timed(
+                    runs,
+                    [&](int) {
+                        load(other);
+                        SetClipboard(clip);
+                        window->Paste();
+                    },
+                    [&](int) { window->Key(Qt::Key_Z, Qt::ControlModifier); }),
+                limit);
+            Row("redo of that paste",
+                Timed(
+                    runs, [&](int) { window->Key(Qt::Key_Z, Qt::ControlModifier); },
+                    [&](int) { window->Key(Qt::Key_Y, Qt::ControlModifier); }),
+                limit);
+            Row("10 undo and redo of that paste",
+                Timed(
+                    1, [&](int) {},
+                    [&](int) {
+                        for (int i = 0; i < 10; ++i) {
+                            window->Key(Qt::Key_Z, Qt::ControlModifier);
+                            window->Key(Qt::Key_Y, Qt::ControlModifier);
+                        }
+                    }),
+                limit);
+        }
+        if (window->RowCount() < rows) load(clip);
         if (want("kind"))
             Row("change of kind",
                 Timed(
-                    runs, [&](int) { w.FocusList(); }, [&](int i) { w.ChangeKind(i); }),
+                    runs, [&](int) { window->FocusList(); }, [&](int i) { window->ChangeKind(i); }),
                 limit);
         if (want("arrow"))
             Row("arrow move",
                 Timed(
-                    runs * 3, [&](int) {}, [&](int i) { w.Key(i % 2 ? Qt::Key_Up : Qt::Key_Down); }),
+                    runs * 3, [&](int) { window->FocusTable(); },
+                    [&](int i) { window->Key(i % 2 ? Qt::Key_Up : Qt::Key_Down); }),
                 limit);
-        if (want("read"))
+        const bool fileFits = QFile(path).size() <= static_cast<qint64>(kurv::kDataFileMaxBytes);
+        if (want("read") && !fileFits) std::printf("  File / Read skipped: the file is over the limit\n");
+        if (want("read") && fileFits)
             Row("File / Read (Ctrl+L)",
                 Timed(
-                    runs, [&](int) { load(d.clipSorted); },
-                    [&](int) { w.Key(Qt::Key_L, Qt::ControlModifier); }),
+                    runs, [&](int) { load(clip); },
+                    [&](int) { window->Key(Qt::Key_L, Qt::ControlModifier); }),
                 limit);
         if (want("sort"))
             Row("sort (Ctrl+S in the table)",
                 Timed(
-                    runs, [&](int) { load(d.clip); }, [&](int) { w.Key(Qt::Key_S, Qt::ControlModifier); }),
+                    runs, [&](int) { load(clip); },
+                    [&](int) { window->Key(Qt::Key_S, Qt::ControlModifier); }),
                 limit);
-        if (!want("press")) continue;
-        // A press on the first point by X turns its value marks on; the next turns them off.
-        load(d.clip);
-        w.Key(Qt::Key_Down);
-        double x0 = 1e300, y0 = 0;
-        for (int r = 0; r < rows; ++r) {
-            const double x = std::strtod(d.x[r].c_str(), nullptr);
-            if (x < x0) x0 = x, y0 = std::strtod(d.y[r].c_str(), nullptr);
+        if (want("wired")) {
+            Row("wired: paste, the first in a new window",
+                Timed(
+                    runs,
+                    [&](int) {
+                        fresh();
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: paste into a cleared table",
+                Timed(
+                    runs,
+                    [&](int) {
+                        load(other);
+                        window->Menu("itmClearMain");
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: paste over a full table",
+                Timed(
+                    runs,
+                    [&](int) {
+                        SetClipboard(other);
+                        window->WiredPaste();
+                        SetClipboard(clip);
+                    },
+                    [&](int) { window->WiredPaste(); }),
+                limit);
+            Row("wired: undo of that paste",
+                Timed(
+                    1, [&](int) {}, [&](int) { window->WiredStep(false); }),
+                limit);
+            Row("wired: redo of that paste",
+                Timed(
+                    1, [&](int) {}, [&](int) { window->WiredStep(true); }),
+                limit);
+            Row("wired: 10 undo and redo of that paste",
+                Timed(
+                    1, [&](int) {},
+                    [&](int) {
+                        for (int i = 0; i < 10; ++i) window->WiredStep(false), window->WiredStep(true);
+                    }),
+                limit);
+            if (fileFits)
+                Row("wired: File / Read",
+                    Timed(
+                        runs, [&](int) { window->WiredPaste(); }, [&](int) { window->WiredRead(path); }),
+                    limit);
         }
-        const QPoint at = w.Chart()->MapToWidget(x0, y0).toPoint();
-        Row("press on a point, marks turned on",
-            Timed(
-                runs,
-                [&](int) {
-                    if (w.Chart()->MarksVisible(1)) w.ClickPoint(at);
-                },
-                [&](int) { w.ClickPoint(at); }),
-            limit);
-        if (!w.Chart()->MarksVisible(1) || w.Dialogs().messages != 0)
-            std::printf("  (!) the press missed the point or a message box came up\n");
+        if (want("press")) {
+            // A press on the first point by X turns its value marks on; the next turns them off.
+            load(clip);
+            window->Key(Qt::Key_Down);
+            double x0 = 1e300, y0 = 0;
+            const char* const end = clip.constData() + clip.size();
+            for (const char* at = clip.constData(); at < end;) {
+                double y = 0, x = 0;
+                at = std::from_chars(at, end, y).ptr;
+                at = std::from_chars(at + 1, end, x).ptr + 2;
+                if (x < x0) x0 = x, y0 = y;
+            }
+            const QPoint at = window->Chart()->MapToWidget(x0, y0).toPoint();
+            Row("press on a point, marks turned on",
+                Timed(
+                    runs,
+                    [&](int) {
+                        if (window->Chart()->MarksVisible(1)) window->ClickPoint(at);
+                    },
+                    [&](int) { window->ClickPoint(at); }),
+                limit);
+            if (!window->Chart()->MarksVisible(1)) std::printf("  (!) the press missed the point\n");
+        }
+        if (window->Dialogs().messages != 0)
+            std::printf("  (!) %d message boxes came up\n", window->Dialogs().messages);
     }
 }

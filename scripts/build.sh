@@ -2,6 +2,7 @@
 # Configures and builds one build folder:
 #   scripts/build.sh [--target NAME] [folder] [extra cmake args...]
 # Without --target it builds everything (program, tests, benchmark).
+# KURVILON_WERROR=ON in the environment (CI sets it) makes every warning an error.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 target=()
@@ -11,5 +12,7 @@ if [ "${1:-}" = "--target" ]; then
 fi
 dir="${1:-$root/build}"
 shift || true
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+werror=()
+[ -n "${KURVILON_WERROR:-}" ] && werror=(-DKURVILON_WERROR="$KURVILON_WERROR")
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "${target[@]}"

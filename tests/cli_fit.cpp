@@ -222,7 +222,7 @@ TEST(FitCommand, OptionsAreReadTheGnuWay) {
                                   "--at=0.5", "--separator", ".", "--full", "--paste", "--lang", "en"});
     ASSERT_EQ(c.kind, CommandKind::Fit) << c.message;
     EXPECT_EQ(c.fit.file, "data.txt");
-    EXPECT_EQ(c.fit.kind, 1);
+    EXPECT_EQ(c.fit.kind, kurv::FitKind::Quadratic);
     EXPECT_EQ(c.fit.format, kurv::cli::OutputFormat::Json);
     EXPECT_EQ(c.fit.at, (std::vector<std::string>{"-5", "0.5"}));
     EXPECT_EQ(c.fit.sep, '.');
@@ -235,7 +235,7 @@ TEST(FitCommand, OptionsAreReadTheGnuWay) {
     EXPECT_EQ(c.fit.file, "-odd name");
     EXPECT_EQ(c.fit.sep, ',');  // the locale's
     EXPECT_EQ(c.fit.language, 0);
-    EXPECT_EQ(c.fit.kind, 2);  // cubic, as a first start of the window
+    EXPECT_EQ(c.fit.kind, kurv::FitKind::Cubic);  // cubic, as a first start of the window
     EXPECT_EQ(parse({"fit"}).fit.file, "-");
     EXPECT_EQ(parse({"fit", "--at", "0,5"}).kind, CommandKind::Fit);  // the locale's comma
 
@@ -307,7 +307,7 @@ TEST(FitCommand, JsonNumbersReadBackExactly) {
             table.SetCell(1, r, kurv::GeneralNumberText(x, '.'));
         }
         kurv::cli::FitOptions o;
-        o.kind = t % 3;
+        o.kind = kurv::kFitKinds[t % 3];
         o.format = kurv::cli::OutputFormat::Json;
         o.at = {"0.3", "-1e-7"};
         kurv::cli::FitResult r;
@@ -315,7 +315,7 @@ TEST(FitCommand, JsonNumbersReadBackExactly) {
         const std::string json = kurv::cli::FormatResult(r, table, o);
         std::vector<double> expected{r.coefficients.a0, r.coefficients.a1, r.coefficients.a2,
                                      r.coefficients.a3};
-        expected.resize(static_cast<std::size_t>(o.kind + 2));
+        expected.resize(static_cast<std::size_t>(kurv::CoefficientCount(o.kind)));
         expected.push_back(r.maxError);
         expected.push_back(r.sigma);
         for (std::size_t i = 0; i < r.fitted.size(); ++i) {

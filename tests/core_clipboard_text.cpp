@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <future>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/clipboard_text.h"
@@ -199,4 +202,78 @@ TEST(ClipboardText, TenMegabytes) {
     const int pairs = static_cast<int>(text.size() / 21);
     EXPECT_EQ(t.RowCount(), pairs + 2);
     EXPECT_EQ(t.RowAt(pairs), (Row{"12345,678", "-0,000123", ""}));
+}
+
+// The window's clipboard holds UTF-16: read straight from it, every command
+// gives the table the UTF-8 text would, a lone surrogate read as U+FFFD.
+TEST(ClipboardText, Utf16TextPastesAsUtf8Does) {
+    const std::u16string wide = u"1,5\t\u041F\u0440\u0438\r\n\U0001F600x\t-2e3\n\xD800z\t7";
+    const std::string narrow = "1,5\t\xD0\x9F\xD1\x80\xD0\xB8\r\n\xF0\x9F\x98\x80x\t-2e3\n\xEF\xBF\xBDz\t7";
+    const DataTable start = TableOf({{"a", "b", "c"}, {"", "", "d"}}, 5);
+    for (int command = 0; command < 3; ++command) {
+        DataTable a = start, b = start;
+        auto run = [&](DataTable& t, auto text) {
+            return command == 0   ? kurv::PasteTable(t, text)
+                   : command == 1 ? kurv::AppendTable(t, text)
+                                  : kurv::PasteColumn(t, 1, text);
+        };
+        EXPECT_EQ(run(a, std::u16string_view(wide)), PasteResult::Pasted);
+        EXPECT_EQ(run(b, std::string_view(narrow)), PasteResult::Pasted);
+        EXPECT_EQ(a.Rows(), b.Rows()) << command;
+    }
+    DataTable t;
+    kurv::PasteTable(t, std::u16string_view(wide));
+    EXPECT_EQ(t.RowAt(3), (Row{"\xEF\xBF\xBDz", "7", ""}));
+}
+
+// A paste reports its progress and stops when asked, by its report's answer
+// or from another thread, leaving the table exactly as it was.
+TEST(ClipboardText, StoppedPasteLeavesTheTable) {
+    std::string text;
+    while (text.size() < (3u << 20)) text += "1.234567890123456\t0.98765432109876\r\n";
+    const DataTable start = TableOf({{"1", "2", "f"}, {"3", "4", ""}}, 4);
+
+    std::vector<std::uint64_t> seen;
+    kurv::Progress counted([&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, text.size());
+        seen.push_back(done);
+        return true;
+    });
+    DataTable t = start;
+    ASSERT_EQ(kurv::PasteTable(t, text, &counted), PasteResult::Pasted);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+
+    for (int command = 0; command < 3; ++command) {
+        DataTable u = start;
+        int reports = 0;
+        kurv::Progress stopping([&](std::uint64_t, std::uint64_t) { return ++reports < 2; });
+        const PasteResult r = command == 0   ? kurv::PasteTable(u, text, &stopping)
+                              : command == 1 ? kurv::AppendTable(u, text, &stopping)
+                                             : kurv::PasteColumn(u, 0, text, &stopping);
+        EXPECT_EQ(r, PasteResult::Cancelled) << command;
+        EXPECT_EQ(u.Rows(), start.Rows()) << command;
+        EXPECT_EQ(u.Revision(), start.Revision()) << command;
+    }
+
+    std::promise<void> reported;
+    bool first = true;
+    kurv::Progress* self = nullptr;
+    kurv::Progress watched([&](std::uint64_t, std::uint64_t) {
+        if (first) {
+            first = false;
+            reported.set_value();
+            while (!self->Cancelled()) std::this_thread::yield();
+        }
+        return true;  // the report would go on: the other thread's Cancel stops it
+    });
+    self = &watched;
+    std::thread canceller([&] {
+        reported.get_future().wait();
+        watched.Cancel();
+    });
+    DataTable u = start;
+    EXPECT_EQ(kurv::PasteTable(u, text, &watched), PasteResult::Cancelled);
+    canceller.join();
+    EXPECT_EQ(u.Rows(), start.Rows());
 }

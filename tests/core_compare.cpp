@@ -20,15 +20,15 @@ KindComparison MainPipeline(const DataTable& table, char sep, int kind, Coeffici
     KindComparison shown;
     CountingPairs pairs;
     ReadCountingPairs(table, sep, pairs);
-    if (!EnoughPairs(kind, pairs.sums.n)) return shown;
+    if (!EnoughPairs(static_cast<FitKind>(kind), pairs.sums.n)) return shown;
     Coefficients& c = shown.coefficients = start;
-    if (Solve(kind, pairs.sums, c) == SolveResult::Fault) {
+    if (Solve(static_cast<FitKind>(kind), pairs.sums, c) == SolveResult::Fault) {
         shown.outcome = KindOutcome::Fault;
         return shown;
     }
     const double a[4] = {c.a0, c.a1, c.a2, c.a3};
     for (int i = 0; i < 4; ++i) shown.texts[i] = CoefficientText(a[i], sep);
-    shown.formula = FormulaText(c, kind, shown.texts);
+    shown.formula = FormulaText(c, static_cast<FitKind>(kind), shown.texts);
     ErrorMeasures e;
     std::vector<double> fitted;
     try {

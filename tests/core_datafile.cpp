@@ -153,6 +153,24 @@ TEST(DataFileFormat, RefusedFilesChangeNothing) {
     }
 }
 
+// A read reports its progress and stops when asked, leaving the table as it was.
+TEST(DataFileFormat, StoppedReadLeavesTheTable) {
+    std::string bytes;
+    while (bytes.size() < (3u << 20)) bytes += "1.234567890123456 0.98765432109876\n";
+    const DataTable start = TableOf({{"1", "2", "f"}}, 3);
+    DataTable t = start;
+    int reports = 0;
+    kurv::Progress stopping([&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_LE(done, total);
+        return ++reports < 3;
+    });
+    EXPECT_EQ(kurv::ReadDataFile(t, bytes, &stopping), DataFileRead::Cancelled);
+    EXPECT_EQ(t.Rows(), start.Rows());
+    kurv::Progress going;
+    EXPECT_EQ(kurv::ReadDataFile(t, bytes, &going), DataFileRead::Read);
+    EXPECT_EQ(t.RowCount(), static_cast<int>(bytes.size() / 35) + 2);
+}
+
 TEST(DataFileFormat, WrittenFileReadsBack) {
     const DataTable t =
         Make({{"1", "2", "f"}, {"", "", ""}, {"", "3", ""}, {"4", "", ""}, {"5 6", "7", ""}}, 3);

@@ -42,11 +42,11 @@ Shown Recalculate(FitKind kind, const Rows& rows, char sep) {
     CountingPairs pairs;
     ReadCountingPairs(table, sep, pairs);
     Coefficients c;
-    EXPECT_EQ(Solve(static_cast<int>(kind), pairs.sums, c), SolveResult::Ok);
+    EXPECT_EQ(Solve(kind, pairs.sums, c), SolveResult::Ok);
     Shown s;
     s.coefficients = {CoefficientText(c.a0, sep), CoefficientText(c.a1, sep), CoefficientText(c.a2, sep),
                       CoefficientText(c.a3, sep)};
-    s.formula = FormulaText(c, static_cast<int>(kind), s.coefficients);
+    s.formula = FormulaText(c, kind, s.coefficients);
     ErrorMeasures e;
     std::vector<double> fitted;
     FitPairs(pairs, c, fitted, e);
@@ -180,7 +180,7 @@ TEST(Fit, FaultsKeepTheEarlierAssignments) {
         PowerSums s;
         for (const auto& [x, y] : f.xy) s.Add(x, y);
         Coefficients c = kBefore;
-        EXPECT_EQ(Solve(f.kind, s, c), f.result);
+        EXPECT_EQ(Solve(static_cast<FitKind>(f.kind), s, c), f.result);
         EXPECT_EQ(c.a0, f.after.a0);
         EXPECT_EQ(c.a1, f.after.a1);
         EXPECT_EQ(c.a2, f.after.a2);
@@ -217,7 +217,7 @@ TEST(Formula, TermsByKind) {
         SCOPED_TRACE(f.name);
         const std::array<std::string, 4> texts = {CoefficientText(f.c.a0, '.'), CoefficientText(f.c.a1, '.'),
                                                   CoefficientText(f.c.a2, '.'), CoefficientText(f.c.a3, '.')};
-        EXPECT_EQ(FormulaText(f.c, f.kind, texts), f.formula);
+        EXPECT_EQ(FormulaText(f.c, static_cast<FitKind>(f.kind), texts), f.formula);
     }
 }
 
@@ -227,7 +227,8 @@ TEST(Fit, EnoughPairsForTheKind) {
         bool enough;
     } cases[] = {{0, 1, false}, {0, 2, true},  {1, 2, false}, {1, 3, true}, {2, 3, false},
                  {2, 4, true},  {2, 0, false}, {3, 0, true},  {-1, 0, true}};
-    for (const auto& c : cases) EXPECT_EQ(EnoughPairs(c.kind, c.n), c.enough) << c.kind << " " << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(EnoughPairs(static_cast<FitKind>(c.kind), c.n), c.enough) << c.kind << " " << c.n;
 }
 
 // Rows count when both Y and X are typed; each is read once, Y before X, and

@@ -22,7 +22,7 @@ FitCheck Check(int kind, const Pairs& p, Coefficients* fitted = nullptr) {
     PowerSums sums;
     for (std::size_t i = 0; i < p.x.size(); ++i) sums.Add(p.x[i], p.y[i]);
     Coefficients c;
-    EXPECT_EQ(Solve(kind, sums, c), SolveResult::Ok);
+    EXPECT_EQ(Solve(static_cast<FitKind>(kind), sums, c), SolveResult::Ok);
     if (fitted) *fitted = c;
     return CheckFit(static_cast<FitKind>(kind), c, p.x, p.y);
 }

@@ -31,10 +31,10 @@ struct Worked {
         in.language = language;
         in.kind = 0;
         in.sep = ',';
-        EXPECT_EQ(Solve(0, pairs.sums, in.coefficients), SolveResult::Ok);
+        EXPECT_EQ(Solve(FitKind::Linear, pairs.sums, in.coefficients), SolveResult::Ok);
         const double a[4] = {in.coefficients.a0, in.coefficients.a1, in.coefficients.a2, in.coefficients.a3};
         for (int i = 0; i < 4; ++i) in.coefficientTexts[size_t(i)] = CoefficientText(a[i], in.sep);
-        in.formula = FormulaText(in.coefficients, 0, in.coefficientTexts);
+        in.formula = FormulaText(in.coefficients, FitKind::Linear, in.coefficientTexts);
         ErrorMeasures e;
         FitPairs(pairs, in.coefficients, fitted, e);
         in.sigma = e.Sigma();

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "core/clipboard_text.h"
+#include "core/recalc.h"
 #include "core/table_history.h"
 #include "core/table_ops.h"
 #include "core_tables.h"
@@ -13,9 +15,16 @@ using kurv::TableHistory;
 
 namespace {
 
-// Runs `change` on `t` and records it the way the window does.
+// Runs `change` on `t` and records it the way the window does: by comparing
+// a copy, or (`recorded`) by the table's own record of the change.
 void Change(TableHistory& h, DataTable& t, const std::function<void(DataTable&)>& change,
-            const TableCursor& before = {}, const TableCursor& after = {}) {
+            const TableCursor& before = {}, const TableCursor& after = {}, bool recorded = false) {
+    if (recorded) {
+        t.BeginChange();
+        change(t);
+        h.Record(t.EndChange(), before, after);
+        return;
+    }
     DataTable old = t;
     change(t);
     h.Record(kurv::DiffTables(std::move(old), t), before, after);
@@ -41,29 +50,39 @@ const Case kCases[] = {
          t.SetCell(0, 19, "z");
      }},
     {"shrink", [](DataTable& t) { t.SetRowCount(2); }},
+    {"paste", [](DataTable& t) { kurv::PasteTable(t, "9\t8\r\n7\t6"); }},
+    {"column paste", [](DataTable& t) { kurv::PasteColumn(t, 1, "1\n2\n3\n4\n5\n6\n7\n8"); }},
+    {"caption moved with its column",
+     [](DataTable& t) {
+         t.MoveColumn(2, 0);
+         t.SetCell(0, 0, "Y");
+         t.SetCell(1, 0, "X");
+     }},
 };
 
 }  // namespace
 
+// The header row too: a caption dragged with its column comes back with undo.
 TEST(TableHistory, EachChangeUndoesAndRedoesExactly) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        TableHistory h;
-        DataTable t = Make(kData, 3);
-        const DataTable before = t;
-        const TableCursor cb{1, 2, 0, 2, 1, 3}, ca{0, 1, 0, 1, 0, 1};
-        Change(h, t, c.change, cb, ca);
-        const DataTable after = t;
-        TableCursor cur;
-        ASSERT_TRUE(h.Undo(t, cur));
-        EXPECT_EQ(t.Rows(), before.Rows());
-        EXPECT_EQ(cur, cb);
-        EXPECT_FALSE(h.CanUndo());
-        ASSERT_TRUE(h.Redo(t, cur));
-        EXPECT_EQ(t.Rows(), after.Rows());
-        EXPECT_EQ(cur, ca);
-        EXPECT_FALSE(h.CanRedo());
-    }
+    for (const bool recorded : {false, true})
+        for (const Case& c : kCases) {
+            SCOPED_TRACE(c.name + std::string(recorded ? ", recorded" : ", compared"));
+            TableHistory h;
+            DataTable t = Make(kData, 3);
+            const DataTable before = t;
+            const TableCursor cb{1, 2, 0, 2, 1, 3}, ca{0, 1, 0, 1, 0, 1};
+            Change(h, t, c.change, cb, ca, recorded);
+            const DataTable after = t;
+            TableCursor cur;
+            ASSERT_TRUE(h.Undo(t, cur));
+            EXPECT_EQ(t.Rows(), before.Rows());
+            EXPECT_EQ(cur, cb);
+            EXPECT_FALSE(h.CanUndo());
+            ASSERT_TRUE(h.Redo(t, cur));
+            EXPECT_EQ(t.Rows(), after.Rows());
+            EXPECT_EQ(cur, ca);
+            EXPECT_FALSE(h.CanRedo());
+        }
 }
 
 TEST(TableHistory, StepsUndoNewestFirstAndANewChangeDropsRedo) {
@@ -92,7 +111,15 @@ TEST(TableHistory, NoChangeNoStep) {
     TableHistory h;
     DataTable t = Make(kData, 2);
     Change(h, t, [](DataTable&) {});
+    Change(
+        h, t, [](DataTable& d) { d.SetCell(1, 1, "2"); }, {}, {}, true);
     EXPECT_FALSE(h.CanUndo());
+    // A sort that finds the rows in order leaves the table alone and is no step.
+    kurv::SortRows(t, 0, '.');
+    const std::uint64_t revision = t.Revision();
+    h.RecordReorder(kurv::SortRows(t, 0, '.'), t.RowCount(), {}, {});
+    EXPECT_EQ(t.Revision(), revision);
+    EXPECT_EQ(h.UndoDepth(), 0u);
 }
 
 // One typed cell in a large table keeps a row, not the table.
@@ -183,4 +210,78 @@ TEST(TableHistory, ReorderStepsKeepTheOrderAlone) {
     t.SetRowCount(t.RowCount() + 1);  // behind the history's back
     EXPECT_FALSE(h.Undo(t, cur));
     EXPECT_FALSE(h.CanRedo());
+}
+
+// Undoing a step that then holds more than the whole budget (a small table
+// pasted over by a large one) cannot keep the redo step; the older undo steps
+// stay, where they used to make room for a step that went anyway.
+TEST(TableHistory, UndoOfAnOversizedStepKeepsTheOlderSteps) {
+    DataTable t = Make(kData, 1);
+    TableHistory h(64 << 10);
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "a"); });
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 2, "b"); });
+    std::string big;
+    for (int i = 0; i < 20000; ++i) big += std::to_string(i) + "\t1\n";
+    Change(h, t, [&](DataTable& d) { kurv::PasteTable(d, big); });
+    ASSERT_EQ(h.UndoDepth(), 3u);  // the rows it replaced are few
+    TableCursor cur;
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_FALSE(h.CanRedo());
+    EXPECT_EQ(h.UndoDepth(), 2u);
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_EQ(t.Cell(0, 2), "3");
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_EQ(t.Rows(), Make(kData, 1).Rows());
+}
+
+// A default history follows its table: room for two whole-table steps, within
+// what the machine has.
+TEST(TableHistory, BudgetFollowsTheTableAndTheMachine) {
+    constexpr std::size_t MiB = std::size_t{1} << 20;
+    EXPECT_EQ(kurv::HistoryBudget(1 * MiB, 16384 * MiB), 64 * MiB);
+    EXPECT_EQ(kurv::HistoryBudget(400 * MiB, 16384 * MiB), 800 * MiB);
+    EXPECT_EQ(kurv::HistoryBudget(400 * MiB, 4096 * MiB), 512 * MiB);
+    EXPECT_EQ(kurv::HistoryBudget(400 * MiB, 0), 800 * MiB);
+
+    TableHistory h;
+    DataTable t(1000001);  // 34 MiB of records
+    Change(
+        h, t, [](DataTable& d) { d.SetCell(0, 1, "1"); }, {}, {}, true);
+    EXPECT_EQ(h.Budget(), kurv::HistoryBudget(t.Bytes(), kurv::MachineMemoryBytes()));
+    if (kurv::MachineMemoryBytes() >= 1024 * MiB) {
+        EXPECT_EQ(h.Budget(), 2 * t.Bytes());
+    }
+}
+
+// A change that could not be recorded whole leaves no step to take back, and
+// the older steps would no longer fit.
+TEST(TableHistory, IncompleteChangeEmptiesTheHistory) {
+    TableHistory h;
+    DataTable t = Make(kData, 1);
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "a"); });
+    kurv::TableChange broken;
+    broken.complete = false;
+    h.Record(std::move(broken), {}, {});
+    EXPECT_FALSE(h.CanUndo());
+}
+
+// The fitted column a command's recalculation wrote comes back with undo when
+// the change recorded covers the recalculation: here the table had too few
+// pairs before, so the recalculation after undo will not write column 2.
+TEST(TableHistory, RecordedRecalculationGivesColumnTwoBack) {
+    DataTable t = TableOf({{"1", "1", "old"}, {"2", "4", ""}, {"", "", "stale"}, {"9", "9", "x"}}, 8);
+    t.SetCell(1, 4, "");  // row 4 no longer counts
+    const DataTable before = t;
+    TableHistory h;
+    t.BeginChange();
+    t.SetCell(1, 3, "5");  // typed: now three pairs
+    t.SetCell(0, 3, "3");
+    kurv::CountingPairs pairs;
+    kurv::ReadCountingPairs(t, '.', pairs);
+    kurv::WriteFittedColumn(t, pairs.rows, {1.5, 2.5, 3.5}, '.');
+    h.Record(t.EndChange(), {}, {});
+    EXPECT_EQ(t.Cell(2, 1), "1.5");
+    TableCursor cur;
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_EQ(t.Rows(), before.Rows());
 }

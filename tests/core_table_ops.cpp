@@ -20,7 +20,8 @@ namespace {
 // with the vacated place examined again and the rows moved to the end left alone.
 void LiteralSort(DataTable& t, int k, char sep) {
     auto key = [&](int r) -> std::optional<long double> {
-        auto v = kurv::ParseNumber(t.Cell(k, r), sep);
+        const kurv::CellText text = t.Cell(k, r);
+        auto v = kurv::ParseNumber(text, sep);
         if (v && std::isnan(*v)) return std::nullopt;
         return v;
     };

@@ -14,12 +14,11 @@
 #include <cfloat>
 #include <cmath>
 
-#include "app/formmain.h"
 #include "core/errors.h"
 #include "core/numbers.h"
 #include "output/chartview.h"
-#include "support/scripteddialogs.h"
-#include "table/stringgrid.h"
+#include "support/windowfixture.h"
+#include "table/tableedit.h"
 
 namespace {
 
@@ -78,7 +77,7 @@ std::vector<double> GreenPerColumn(const QImage& image, const QRect& area) {
 
 }  // namespace
 
-class ChartTest : public QObject {
+class ChartTest : public QObject, WindowFixture {
     Q_OBJECT
 
     // Three measured points off a straight curve, one evaluation point.
@@ -117,45 +116,6 @@ class ChartTest : public QObject {
     }
 
   private slots:
-    void designedLook() {
-        TChart c;
-        QVERIFY(!c.chart()->legend()->isVisible());
-        QCOMPARE(c.focusPolicy(), Qt::NoFocus);
-        QCOMPARE(c.TitleLines(), QStringList{QString()});
-        QVERIFY(!c.TitleVisible());
-        QVERIFY(c.chart()->title().isEmpty());
-        QCOMPARE(c.chart()->titleFont().family(), QStringLiteral("Arial"));
-        QCOMPARE(c.chart()->titleFont().pixelSize(), 8);
-        QCOMPARE(c.chart()->titleBrush().color(), QColor(0, 0, 255));
-        QCOMPARE(c.chart()->plotAreaBackgroundBrush().color(), QColor(Qt::white));
-        QCOMPARE(c.chart()->axes(Qt::Horizontal).size(), 1);  // no top axis
-        QVERIFY(!c.AxisX()->isGridLineVisible());
-        QCOMPARE(c.AxisX()->minorTickCount(), 0);
-        QVERIFY(c.AxisY()->isGridLineVisible());
-        QCOMPARE(c.AxisY()->minorTickCount(), 2);
-
-        using K = SeriesLook::Kind;
-        using P = SeriesLook::Pointer;
-        QCOMPARE(c.Look(1).pointer, P::Rectangle);
-        QCOMPARE(c.Look(1).pointerSize, 2);
-        QVERIFY(!c.Look(1).pointerOutline);
-        QCOMPARE(c.Look(1).colour, QColor(255, 0, 0));
-        QCOMPARE(c.Look(2).kind, K::FastLine);
-        QCOMPARE(c.Look(2).colour, QColor(0, 128, 0));
-        for (int s = 3; s <= 12; ++s) {
-            const SeriesLook& l = c.Look(s);
-            QCOMPARE(l.pointer, P::Triangle);
-            QCOMPARE(l.pointerSize, 3);
-            QCOMPARE(l.colour, QColor(255, 255, 0));
-            QCOMPARE(l.pointerFill, QColor(0, 255, 0));
-            QCOMPARE(l.markStyle, SeriesLook::MarkStyle::LabelValue);
-            QCOMPARE(l.arrowLength, 20);
-            QCOMPARE(l.arrowVisible, s != 12);
-            QCOMPARE(l.markFrame, s != 12);
-        }
-        for (int s = 1; s <= 12; ++s) QVERIFY(!c.MarksVisible(s));
-    }
-
     // Points are kept by ascending X with their own label and colour, whichever way they come in.
     void pointsKeptInOrder() {
         TChart c;
@@ -580,25 +540,18 @@ class ChartTest : public QObject {
     // In the window: X near 1e7 pasted over small data, and the copied
     // picture; a print preview that fails leaves no title on the chart.
     void windowChartAfterNewData() {
-        QTemporaryDir dir;
-        QFile ini(dir.filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Config]\nLanguage=Eng\n[FormMain]\nFunction=1\nOnTop=N\n");
-        ini.close();
-        ScriptedDialogs dialogs;
-        TFormMain form(FormEnvironment{&dialogs, '.', dir.path()});
-        form.show();
-        auto* grid = form.findChild<TStringGrid*>("sgData");
-        auto* chart = form.findChild<TChart*>("Chart1");
+        NewSettingsFolder(Settings());
+        Open();
+        auto* chart = W<TChart>("Chart1");
         auto fill = [&](double x0, double dx) {
-            form.Table().SetRowCount(42);
+            TFormMain::TableEdit edit(*form_);
+            T().SetRowCount(42);
             for (int r = 1; r <= 40; ++r) {
                 const double x = x0 + ((r * 17) % 40) * dx;  // not in X order
-                form.Table().SetCell(1, r, kurv::GeneralNumberText(x, '.'));
-                form.Table().SetCell(0, r, kurv::GeneralNumberText(2 * x + (r % 3), '.'));
+                T().SetCell(1, r, kurv::GeneralNumberText(x, '.'));
+                T().SetCell(0, r, kurv::GeneralNumberText(2 * x + (r % 3), '.'));
             }
-            grid->TableReset();
-            form.sgDataClick();
+            edit.Done();
             for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();  // until laid out
         };
         fill(1, 0.1);
@@ -608,15 +561,15 @@ class ChartTest : public QObject {
         QVERIFY(!labels.isEmpty());
         for (const QString& text : labels)
             QVERIFY2(!text.contains("...") && text.size() >= 8, qPrintable(text));
-        form.btnGraphCopyClick();
+        form_->btnGraphCopyClick();
         const QByteArray svg = QGuiApplication::clipboard()->mimeData()->data("image/svg+xml");
         QVERIFY(!svg.isEmpty());
         QVERIFY(!svg.contains("..."));
         for (const QString& text : labels)
             QVERIFY2(svg.contains(">" + text.toUtf8() + "<"), qPrintable(labels.join('|')));
 
-        dialogs.onPrintPreview = [](QPrinter*) { throw kurv::KurvError("no printer"); };
-        QVERIFY_THROWS_EXCEPTION(kurv::KurvError, form.btnPrintClick());
+        dialogs_->onPrintPreview = [](QPrinter*) { throw kurv::KurvError("no printer"); };
+        QVERIFY_THROWS_EXCEPTION(kurv::KurvError, form_->btnPrintClick());
         QVERIFY(!chart->TitleVisible());
         QVERIFY(chart->chart()->title().isEmpty());
     }

@@ -46,8 +46,8 @@ class CommandsTest : public QObject, WindowFixture {
         QCOMPARE(Caption("PanelA1"), QString("A1 = 1.9400000"));
     }
 
-    // Nothing to paste (a picture, only separators): texts 58/59, nothing emptied,
-    // then the recalculation.
+    // Nothing to paste (a picture, only separators): the box says so, nothing is
+    // emptied, then the recalculation.
     void pasteWithoutTokensKeepsTable() {
         Start();
         Fill({{"2.1", "1"}, {"3.9", "2"}});
@@ -260,12 +260,12 @@ class CommandsTest : public QObject, WindowFixture {
     void chartClicks() {
         Start("Eng");
         auto* chart = form_->findChild<TChart*>("Chart1");
-        QVERIFY(!chart->MarksVisible(1));
+        QVERIFY(!chart->MarksVisible(TChart::kMeasured));
         form_->Chart1ClickSeries(2, 0, Qt::LeftButton);
-        QVERIFY(chart->MarksVisible(1));
+        QVERIFY(chart->MarksVisible(TChart::kMeasured));
         form_->Chart1Click();
         form_->Chart1ClickSeries(1, 0, Qt::RightButton);
-        QVERIFY(!chart->MarksVisible(1));
+        QVERIFY(!chart->MarksVisible(TChart::kMeasured));
     }
 };
 

@@ -31,19 +31,10 @@ class CompareTest : public QObject, WindowFixture {
         W<QComboBox>("ComboBox1")->setCurrentIndex(kind);
         form_->sgDataClick();
     }
-    void Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
-        kurv::DataTable& t = form_->Table();
-        t.SetRowCount(static_cast<int>(rows.size()) + 2);
-        for (int r = 1; r < t.RowCount(); ++r) t.SetRow(r, {});
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            t.SetRow(static_cast<int>(i) + 1, {rows[i].first, rows[i].second, ""});
-        W<TStringGrid>("sgData")->TableReset();
-    }
-    static std::vector<std::pair<std::string, std::string>> RandomRows(std::mt19937_64& rng, char sep,
-                                                                       int n) {
+    static Rows RandomRows(std::mt19937_64& rng, char sep, int n) {
         std::uniform_real_distribution<double> u(-1, 1);
         const double scale = std::pow(10.0, static_cast<int>(rng() % 7) - 3);
-        std::vector<std::pair<std::string, std::string>> rows;
+        Rows rows;
         for (int i = 0; i < n; ++i) {
             const double x = scale * (3 + u(rng));
             const double y = 2 - x + 0.5 * x * x * x / (scale * scale) + 0.1 * u(rng);
@@ -67,7 +58,7 @@ class CompareTest : public QObject, WindowFixture {
         QVERIFY(Compare()->isWindow());
         std::mt19937_64 rng(sep);
         for (int t = 0; t < 12; ++t) {
-            Fill(RandomRows(rng, sep, 2 + t % 5));  // 2 .. 6 pairs: some kinds short
+            Replace(RandomRows(rng, sep, 2 + t % 5));  // 2 .. 6 pairs: some kinds short
             for (int kind : {2, 0, 1}) {
                 Choose(kind);
                 QVERIFY(Bold(kind) && !Bold((kind + 1) % 3));
@@ -85,7 +76,7 @@ class CompareTest : public QObject, WindowFixture {
 
     void faultIsMarkedAndDoubleClickChoosesTheKind() {
         Make('.');
-        Fill({{"1", "2"}, {"2", "2"}, {"3", "2"}, {"4", "2"}});  // one X: linear and cubic fault
+        Replace({{"1", "2"}, {"2", "2"}, {"3", "2"}, {"4", "2"}});  // one X: linear and cubic fault
         Choose(1);
         Item("itmCompare")->trigger();
         QCOMPARE(Compare()->CellText(0, TFormCompare::ColFormula), QString::fromUtf8("\u2014"));
@@ -93,7 +84,7 @@ class CompareTest : public QObject, WindowFixture {
         QVERIFY(!grid->item(0, TFormCompare::ColSigma)->toolTip().isEmpty());
         QCOMPARE(Compare()->CellText(0, TFormCompare::ColKind), QString("Linear"));
 
-        Fill({{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        Replace({{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
         form_->sgDataClick();
         emit grid->cellDoubleClicked(0, TFormCompare::ColSigma);
         QCOMPARE(W<QComboBox>("ComboBox1")->currentIndex(), 0);
@@ -143,7 +134,7 @@ class CompareTest : public QObject, WindowFixture {
 
         std::mt19937_64 rng(7);
         for (int t = 0; t < 10; ++t) {
-            Fill(RandomRows(rng, sep, 8));
+            Replace(RandomRows(rng, sep, 8));
             for (int kind = 0; kind < 3; ++kind) {
                 Choose(kind);
                 Item("itmCoefCopyFull")->trigger();

@@ -1,5 +1,4 @@
 // The language dialog and the About box, driven offscreen.
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -60,14 +59,13 @@ QSize ScreenSize() {
 class DialogsTest : public QObject {
     Q_OBJECT
   private slots:
-    void languageDesign();
     void languageChoice_data();
     void languageChoice();
     void languageClosedWithoutChoice();
     void languageStaysOnScreen_data();
     void languageStaysOnScreen();
 
-    void aboutDesign();
+    void aboutClosesWithOk();
     void aboutTexts_data();
     void aboutTexts();
     void aboutWithoutVersionInformation();
@@ -80,28 +78,6 @@ class DialogsTest : public QObject {
 };
 
 // ---- Language dialog ----
-
-void DialogsTest::languageDesign() {
-    TfrmLanguage dlg({}, {});
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("Язык (Language)"));
-    QCOMPARE(dlg.minimumSize(), QSize(104, 105));
-    QCOMPARE(dlg.maximumSize(), QSize(104, 105));
-    const Qt::WindowFlags flags = dlg.windowFlags();
-    QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)));
-    QVERIFY(flags & Qt::CustomizeWindowHint);
-
-    auto* group = Child<QGroupBox>(dlg, "GroupBox1");
-    auto* rus = Child<QRadioButton>(dlg, "RadioButton1");
-    auto* eng = Child<QRadioButton>(dlg, "RadioButton2");
-    QCOMPARE(rus->parentWidget(), group);
-    QCOMPARE(rus->text(), QStringLiteral("Русский"));
-    QCOMPARE(eng->text(), QStringLiteral("English"));
-    QVERIFY(!rus->isChecked() && !eng->isChecked());
-    QCOMPARE(rus->accessibleDescription(), QStringLiteral("RadioButton1"));
-
-    const QSize screen = ScreenSize();
-    QCOMPARE(dlg.pos(), QPoint((screen.width() - 104) / 2, (screen.height() - 105) / 2));
-}
 
 void DialogsTest::languageChoice_data() {
     QTest::addColumn<QString>("button");
@@ -126,9 +102,12 @@ void DialogsTest::languageChoice() {
     QVERIFY(!dlg.isVisible());
 }
 
+// Centred on the screen; Escape closes it without a choice.
 void DialogsTest::languageClosedWithoutChoice() {
     QStringList log;
     TfrmLanguage dlg([&] { log << "rus"; }, [&] { log << "eng"; });
+    const QSize screen = ScreenSize();
+    QCOMPARE(dlg.pos(), QPoint((screen.width() - dlg.width()) / 2, (screen.height() - dlg.height()) / 2));
     QTimer::singleShot(0, &dlg, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); });
     QCOMPARE(dlg.exec(), int(QDialog::Rejected));
     QVERIFY(log.isEmpty());
@@ -167,45 +146,10 @@ void DialogsTest::languageStaysOnScreen() {
 
 // ---- About box ----
 
-void DialogsTest::aboutDesign() {
+void DialogsTest::aboutClosesWithOk() {
     FakeVersions v;
     TAboutBox box(0, v, "Dec 17 2018", {});
-    QCOMPARE(box.minimumSize(), QSize(346, 290));
-    QCOMPARE(box.maximumSize(), QSize(346, 290));
-
-    auto* panel = Child<QFrame>(box, "Panel1");
-    for (const char* name : {"ProductName", "Version", "txtCopyright", "LabelFax", "LabelMulti", "LabelSite",
-                             "Label2", "LabelWWW", "LabelInfo", "LabelEMail", "LabelTech", "Label1"}) {
-        QLabel* label = Child<QLabel>(box, name);
-        QCOMPARE(label->parentWidget(), panel);
-        QCOMPARE(label->accessibleDescription(), QString(name));
-    }
-    QVERIFY(Child<QLabel>(box, "Comments")->wordWrap());
-    QCOMPARE(Child<QLabel>(box, "Comments")->text(), QString::fromUtf8(kurv::about::kPhones));
-    auto* icon = Child<QLabel>(box, "ProgramIcon");
-    QVERIFY(icon->hasScaledContents());
-    QCOMPARE(icon->pixmap().size(), QSize(74, 44));
-    QCOMPARE(icon->cursor().shape(), Qt::PointingHandCursor);
-
-    const struct {
-        const char* name;
-        const char* hint;
-    } links[] = {{"Label2", kurv::about::kWebHint},
-                 {"LabelWWW", kurv::about::kWebHint},
-                 {"LabelEMail", "Написать письмо"},
-                 {"Label1", "Написать письмо"}};
-    for (const auto& l : links) {
-        QLabel* label = Child<QLabel>(box, l.name);
-        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(label->font().underline());
-        QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(label->toolTip(), QString::fromUtf8(l.hint));
-    }
-    QCOMPARE(icon->toolTip(), QString::fromUtf8(kurv::about::kWebHint));
-    QVERIFY(!Child<QLabel>(box, "LabelSite")->font().underline());
-
     auto* ok = Child<QPushButton>(box, "OKButton");
-    QCOMPARE(ok->text(), QStringLiteral("OK"));
     QVERIFY(ok->isDefault());
     QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
     QCOMPARE(box.exec(), int(QDialog::Accepted));

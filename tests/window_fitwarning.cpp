@@ -20,33 +20,15 @@ class FitWarningTest : public QObject, WindowFixture {
     QLabel* Sign() { return form_->findChild<QLabel*>("lblFitWarning"); }
     bool Shown() { return Sign()->isVisibleTo(form_.get()); }
 
-    // Replaces the table's data rows by `rows` (Y, X) and recalculates with `kind`.
-    void Fit(int kind, std::initializer_list<std::pair<const char*, const char*>> rows) {
-        for (int r = 1; r < form_->Table().RowCount(); ++r)
-            for (int c = 0; c < 3; ++c) form_->Table().SetCell(c, r, "");
-        int r = 1;
-        for (const auto& [y, x] : rows) {
-            form_->Table().SetCell(0, r, y);
-            form_->Table().SetCell(1, r++, x);
-        }
-        form_->findChild<TStringGrid*>("sgData")->TableReset();
-        form_->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(kind);
-        form_->sgDataClick();
-    }
-    void FitTiny() { Fit(0, {{"1", "1e-200"}, {"2", "2e-200"}, {"3", "3e-200"}}); }
-
-    // Replaces the table by `n` pairs (y(X), X) with X over x0 … x0 + 10 and
-    // recalculates with `kind`.
+    void FitTiny() { FitWith(0, {{"1", "1e-200"}, {"2", "2e-200"}, {"3", "3e-200"}}); }
+    // `n` pairs (y(X), X) with X over x0 … x0 + 10, fitted with `kind`.
     void FitLong(int kind, int n, double (*y)(double), double x0 = 10000) {
-        kurv::DataTable& t = form_->Table();
-        t.SetRowCount(n + 2);
+        Rows rows;
         for (int r = 1; r <= n; ++r) {
             const double x = x0 + 10.0 * (r - 1) / (n - 1);
-            t.SetRow(r, {kurv::GeneralNumberText(y(x), '.'), kurv::GeneralNumberText(x, '.'), ""});
+            rows.emplace_back(kurv::GeneralNumberText(y(x), '.'), kurv::GeneralNumberText(x, '.'));
         }
-        form_->findChild<TStringGrid*>("sgData")->TableReset();
-        form_->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(kind);
-        form_->sgDataClick();
+        FitWith(kind, rows);
     }
 
   private slots:
@@ -63,16 +45,16 @@ class FitWarningTest : public QObject, WindowFixture {
         QCOMPARE(Caption("PanelResult"), QString("Y = -1.6666667e+199 * X  +2.3333333"));
         QCOMPARE(Caption("lblSigma"), QString("1.167"));
 
-        Fit(0, {{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        FitWith(0, {{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
         QVERIFY(!Shown());
 
         FitTiny();
-        Fit(0, {{"1", "1"}});  // too few pairs: no fit on show
+        FitWith(0, {{"1", "1"}});  // too few pairs: no fit on show
         QVERIFY(!Shown());
 
         // A failed solution is reported by its message, not by the sign.
         FitTiny();
-        Fit(0, {{"1", "0"}, {"2", "0"}});
+        FitWith(0, {{"1", "0"}, {"2", "0"}});
         QCOMPARE(dialogs_->messages.size(), 1);
         QVERIFY(!Shown());
     }
@@ -106,7 +88,7 @@ class FitWarningTest : public QObject, WindowFixture {
 
     void overlapsNothingAtTheSmallestWindow() {
         form_->resize(100, 100);  // clamped to the minimum size
-        Fit(2, {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "4"}});
+        FitWith(2, {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"5", "4"}});
         for (QWidget* w : Sign()->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (w == Sign() || !w->isVisibleTo(form_.get())) continue;
             QVERIFY2(!w->geometry().intersects(Sign()->geometry()), qPrintable(w->objectName()));

@@ -1,35 +1,18 @@
 // The window's size at start and over hide/show of the evaluation points, and
 // the groups the layout moves over other controls covering them.
 #include <QAction>
-#include <QFile>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/formmain.h"
-#include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 
-class LayoutTest : public QObject {
+class LayoutTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     TFormMain* Start(const char* points) {
-        form_.reset();
-        QFile f(dir_.filePath("Kurvilon.ini"));
-        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write the settings file");
-        f.write(QByteArray("[Config]\nLanguage=Rus\nPoints=") + points + "\n[FormMain]\nOnTop=N\n");
-        f.close();
-        form_ = std::make_unique<TFormMain>(FormEnvironment{&dialogs_, '.', dir_.path()});
-        return form_.get();
-    }
-    QWidget* W(const char* name) {
-        auto* w = form_->findChild<QWidget*>(name);
-        if (!w) qFatal("no control %s", name);
-        return w;
+        NewSettingsFolder(QByteArray("[Config]\nLanguage=Rus\nPoints=") + points + "\n[FormMain]\nOnTop=N\n");
+        return Open('.', false);
     }
     // The window as laid out on screen: the result group 3 px above the bottom of
     // the area below the menu bar, the table group down to it.

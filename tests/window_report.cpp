@@ -23,7 +23,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -31,29 +30,16 @@
 #include <csignal>
 #include <random>
 
-#include "app/formmain.h"
 #include "core/numbers.h"
 #include "output/chartview.h"
 #include "output/report.h"
 #include "output/savechart.h"
 #include "report/recorddialog.h"
-#include "support/scripteddialogs.h"
+#include "support/windowfixture.h"
 #include "table/stringgrid.h"
+#include "table/tableedit.h"
 
 namespace {
-
-// Answers the filtered save dialog with a scripted filter as well.
-class PictureDialogs : public ScriptedDialogs {
-  public:
-    QString SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
-                                 int& chosen) override {
-        offered = filters;
-        chosen = filter;
-        return SaveFileName(owner, initial);
-    }
-    int filter = 0;
-    QStringList offered;
-};
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
@@ -90,41 +76,29 @@ void TypeInto(QLineEdit* edit, const QString& text) {
 
 }  // namespace
 
-class ReportTest : public QObject {
+class ReportTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<PictureDialogs> dialogs_;
-    std::unique_ptr<TFormMain> form_;
-
     void Start(const char* language, char sep) {
-        form_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QFile ini(dir_->filePath("Kurvilon.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QString("[Config]\nLanguage=%1\n[FormMain]\nFunction=2\nOnTop=N\n").arg(language).toUtf8());
-        ini.close();
-        dialogs_ = std::make_unique<PictureDialogs>();
-        FormEnvironment env{dialogs_.get(), sep, dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        form_->show();
+        NewSettingsFolder(Settings(language, "2"));
+        Open(sep);
     }
     // A quadratic fit over rows with a gap and one far point.
     void Fit(char sep) {
         const char* rows[][2] = {{"1", "0.5"},  {"2.5", "1"}, {"", ""},
                                  {"4.25", "2"}, {"9", "3"},   {"11", "4"}};
-        kurv::DataTable& t = form_->Table();
+        TFormMain::TableEdit edit(*form_);
         for (int r = 0; r < 6; ++r)
             for (int c = 0; c < 2; ++c)
-                t.SetCell(c, r + 1, QString(rows[r][c]).replace('.', QChar(sep)).toStdString());
-        Grid()->TableReset();
-        form_->sgDataClick();
+                T().SetCell(c, r + 1, QString(rows[r][c]).replace('.', QChar(sep)).toStdString());
+        edit.Done();
     }
     // `rows` pairs on a quadratic with noise, fitted.
     void FillLong(int rows) {
         std::mt19937_64 rng(7);
         std::uniform_real_distribution<double> noise(-0.05, 0.05);
-        kurv::DataTable& t = form_->Table();
+        TFormMain::TableEdit edit(*form_);
+        kurv::DataTable& t = T();
         t.SetRowCount(rows + 2);
         for (int r = 1; r <= rows; ++r) {
             const double x = r * 0.01;
@@ -132,8 +106,7 @@ class ReportTest : public QObject {
             t.SetCell(0, r,
                       kurv::GeneralNumberText(2 * x * x - x + 1 + noise(rng), form_->DecimalSeparator()));
         }
-        Grid()->TableReset();
-        form_->sgDataClick();
+        edit.Done();
     }
     // The record dialog's answer: `fill` works in it, then `button` is clicked.
     void AnswerRecord(std::function<void(TFormReportRecord*)> fill, const char* button) {
@@ -146,13 +119,7 @@ class ReportTest : public QObject {
             return d->result();
         };
     }
-    QString Cell(int col, int row) {
-        return QString::fromStdString(std::string(form_->Table().Cell(col, row)));
-    }
-    TStringGrid* Grid() { return form_->findChild<TStringGrid*>("sgData"); }
-    QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
-    QString Caption(const char* name) { return form_->findChild<QLabel*>(name)->text(); }
-    TChart* Chart() { return form_->findChild<TChart*>("Chart1"); }
+    TChart* Chart() { return W<TChart>("Chart1"); }
 
   private slots:
     void cleanup() { form_.reset(); }
@@ -204,7 +171,7 @@ class ReportTest : public QObject {
         for (size_t i = 0; i < r.table.Count(); ++i)
             QCOMPARE(r.table.Row(i).fitted, t.Cell(2, r.table.Row(i).tableRow));
         // The colours are those of the chart's points (ordered by X there, as here).
-        const auto points = Chart()->Points(1);
+        const auto points = Chart()->Points(TChart::kMeasured);
         const QColor colours[] = {QColor(0, 0, 255), QColor(128, 0, 128), QColor(255, 0, 0)};
         for (size_t i = 0; i < r.table.Count(); ++i)
             QCOMPARE(points[i].colour, colours[int(r.table.Row(i).colour)]);
@@ -383,7 +350,7 @@ class ReportTest : public QObject {
         dialogs_->filter = filter;
         dialogs_->fileNames = {dir_->filePath(name)};
         Item("itmSaveChart")->trigger();
-        QCOMPARE(dialogs_->offered.size(), 3);
+        QCOMPARE(dialogs_->offeredFilters.size(), 3);
         QVERIFY(dialogs_->messages.isEmpty());
         const QByteArray bytes = ReadAll(dir_->filePath(written));
         const QSize size = Chart()->size();
@@ -445,8 +412,8 @@ class ReportTest : public QObject {
         int worst = 0;
         double largest = -1;
         for (int row = 1; row <= 100000; ++row) {
-            const double r =
-                std::fabs(kurv::TextToNumber(t.Cell(0, row), '.') - kurv::TextToNumber(t.Cell(2, row), '.'));
+            const kurv::CellText y = t.Cell(0, row), fitted = t.Cell(2, row);
+            const double r = std::fabs(kurv::TextToNumber(y, '.') - kurv::TextToNumber(fitted, '.'));
             if (r > largest) largest = r, worst = row;
         }
 

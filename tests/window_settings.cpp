@@ -168,7 +168,7 @@ class SettingsTest : public QObject, WindowFixture {
         QVERIFY(ReadIni().startsWith("; a comment\n[Other]\nkey=value\n"));
     }
 
-    // Switching the language keeps shown coefficients, replaces texts 25/26, keeps
+    // Switching the language keeps shown coefficients, replaces "insufficient data", keeps
     // the kind and starts no recalculation.
     void languageSwitch() {
         WriteIni("[Config]\nLanguage=Rus\n[FormMain]\nFunction=1\n");
@@ -209,7 +209,8 @@ class SettingsTest : public QObject, WindowFixture {
             const int language = form_->Language();
             for (const TFormMain::Caption& c : form_->Captions()) {
                 QVERIFY(c.target);
-                QCOMPARE(TFormMain::CaptionOf(c.target), QString::fromUtf8(kurv::UiText(c.id, language)));
+                QCOMPARE(c.Shown(), c.In(language));
+                QVERIFY(!c.In(language).isEmpty());
             }
         }
     }
@@ -228,11 +229,15 @@ class SettingsTest : public QObject, WindowFixture {
         QCOMPARE(W<QComboBox>("ComboBox1")->accessibleName(), QString("Type of function"));
 
         QSet<QString> rowNames;
-        for (const TFormMain::AccessibleName& a : form_->AccessibleNames()) {
-            QVERIFY(!a.target->accessibleName().isEmpty());
-            rowNames.insert(a.target->accessibleName());
+        int named = 0;
+        for (const TFormMain::Caption& c : form_->Captions()) {
+            if (c.role != TFormMain::Caption::Role::AccessibleName) continue;
+            auto* w = qobject_cast<QWidget*>(c.target);
+            QVERIFY(w && !w->accessibleName().isEmpty());
+            rowNames.insert(w->accessibleName());
+            ++named;
         }
-        QCOMPARE(rowNames.size(), int(form_->AccessibleNames().size()));
+        QCOMPARE(rowNames.size(), named);
         for (QWidget* w : form_->findChildren<QWidget*>()) {
             if (!w->objectName().isEmpty()) QCOMPARE(w->accessibleDescription(), w->objectName());
             auto* label = qobject_cast<QLabel*>(w);
@@ -248,11 +253,7 @@ class SettingsTest : public QObject, WindowFixture {
         const QString qm = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm";
         if (!QFile::exists(qm)) QSKIP("Qt's Russian translations are not installed");
         WriteIni("[Config]\nLanguage=Rus\n[FormMain]\nOnTop=N\n");
-        QtDialogs real;
-        FormEnvironment env{&real, '.', dir_->path()};
-        form_ = std::make_unique<TFormMain>(env);
-        real.SetMainWindow(form_.get());
-        form_->show();
+        OpenWithRealDialogs();
         auto buttonsOfNextBox = [&] {
             QStringList texts;
             QTimer::singleShot(0, form_.get(), [&] {
@@ -302,12 +303,13 @@ class SettingsTest : public QObject, WindowFixture {
         x3->setText("4");
         W<QCheckBox>("CheckBox3")->setChecked(true);
         auto* chart = W<TChart>("Chart1");
-        QCOMPARE(int(chart->Points(5).size()), 1);
-        QCOMPARE(chart->Points(5)[0].y, 9.0);
-        QCOMPARE(chart->Points(5)[0].colour, QColor(255, 0, 0));
-        QCOMPARE(chart->Points(5)[0].label, QString("4"));
+        const std::vector<ChartPoint> third = chart->Points(TChart::EvaluationPoint(3));
+        QCOMPARE(int(third.size()), 1);
+        QCOMPARE(third[0].y, 9.0);
+        QCOMPARE(third[0].colour, QColor(255, 0, 0));
+        QCOMPARE(third[0].label, QString("4"));
         W<QCheckBox>("CheckBox3")->setChecked(false);
-        QCOMPARE(int(chart->Points(5).size()), 0);
+        QCOMPARE(chart->Count(TChart::EvaluationPoint(3)), 0);
     }
 
     // The menu item toggles the points, the group height and the window height,
@@ -338,7 +340,7 @@ class SettingsTest : public QObject, WindowFixture {
         Start();
         auto* grid = W<TStringGrid>("sgData");
         form_->GroupBoxTableDblClick();
-        QCOMPARE(grid->DefaultColWidth(), 77);
+        for (int c = 0; c < 3; ++c) QCOMPARE(grid->ColWidth(c), 77);
         form_->GroupBoxTableDblClick();
         QCOMPARE(grid->DefaultColWidth(), 51);
         form_->GroupBoxTableDblClick();

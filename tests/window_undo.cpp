@@ -8,12 +8,60 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "support/scripteddialogs.h"
 #include "support/windowfixture.h"
 #include "table/stringgrid.h"
+
+namespace {
+
+// While armed, the allocations of a megabyte or more succeed `bigAllowed` times
+// and then one fails: memory runs short where the undo steps copy the table's
+// long texts, and nowhere else.
+std::atomic<int> bigAllowed{-1};  // -1: none fails
+constexpr std::size_t kBig = std::size_t{1} << 20;
+
+void* Allocate(std::size_t n) {
+    if (n >= kBig && bigAllowed.load() >= 0 && bigAllowed.fetch_sub(1) == 0) throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return Allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return Allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
+    return operator new(n, t);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -166,6 +214,24 @@ class UndoTest : public QObject, WindowFixture {
         QVERIFY(!Item("itmUndo")->isEnabled());
         Key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(QString::fromStdString(std::string(T().Cell(0, 1))), QString("1"));
+    }
+
+    // A command's step takes the rows it replaces over instead of copying them:
+    // Ctrl+F over a row with a 3 MB Y needs no large allocation, and undo brings
+    // the long Y back whole.
+    void stepWithoutCopy() {
+        Start();
+        const std::string longY(3 << 20, 'z');
+        Fill({{"1", "0"}, {"3", "1"}, {"5", "2"}, {longY, ""}});
+        Grid()->setFocus();
+        Grid()->SetCurrentCell(0, 4);
+        bigAllowed = 0;  // the first allocation of a megabyte or more fails
+        Key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(bigAllowed.exchange(-1), 0);  // none was asked for
+        QCOMPARE(Cell(0, 4), QString());
+        QVERIFY(dialogs_->messages.isEmpty());
+        Undo();
+        QVERIFY(Cell(0, 4) == QString::fromStdString(longY));
     }
 
     // Ctrl+Z inside the editor takes back the cell being typed, at once.

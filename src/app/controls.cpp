@@ -6,6 +6,26 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+QFont DesignFont() {
+    QFont f;
+    f.setFamilies({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"});
+    f.setPointSize(8);
+    return f;
+}
+
+QFont StaticTextFont() {
+    QFont f;
+    f.setFamilies({"Times New Roman", "Liberation Serif", "DejaVu Serif"});
+    f.setPixelSize(13);
+    return f;
+}
+
+QLabel* StaticText(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+    auto* l = new QLabel(caption, parent);
+    l->setFont(StaticTextFont());
+    return Place(l, name, left, top);
+}
+
 QSize PrimaryScreenSize() {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().size() : QSize(1024, 768);

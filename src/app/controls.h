@@ -1,13 +1,37 @@
 // Small widgets standing in for the designed control kinds: a label that reports
 // a left click, a panel that is a sunken clickable label with a double-click
 // event, and a group box with a double-click event. Also what every window
-// shares: the primary screen's size and the design names for accessibility tools.
+// shares: the designed faces, placing a control at its designed rectangle, the
+// primary screen's size and the design names for accessibility tools.
 #pragma once
 
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 
 class QMainWindow;
+
+// The window's default face ("MS Sans Serif", 8 points) and that of its static
+// texts ("Times New Roman", 13 pixels), or the nearest installed ones.
+QFont DesignFont();
+QFont StaticTextFont();
+
+// Names `w` and puts it at its designed rectangle in its parent; a width or
+// height below 0 is the control's own.
+template <class W>
+W* Place(W* w, const char* name, int left, int top, int width = -1, int height = -1) {
+    w->setObjectName(name);
+    if (width < 0 || height < 0) {
+        w->adjustSize();
+        if (width < 0) width = w->width();
+        if (height < 0) height = w->height();
+    }
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+// A static text in the static texts' face, at its own size.
+QLabel* StaticText(QWidget* parent, const char* name, const QString& caption, int left, int top);
 
 // The primary screen's size; 1024 x 768 when there is no screen.
 QSize PrimaryScreenSize();

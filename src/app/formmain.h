@@ -1,17 +1,17 @@
-// The main window. This header is the window's table of contents: its controls
-// by design name and its handlers by control and event. Handlers are defined in
-// the folder of the subsystem they belong to:
-//   app/formmain.cpp        composition, menus and event wiring
-//   app/layout.cpp          FormResize
-//   app/lifecycle.cpp       FormCreate, FormClose, settings, on-top, exit
-//   fit/recalculation.cpp   sgDataClick
-//   fit/fitwarning.cpp      the warning sign for unreliable digits
-//   table/*.cpp             cell entry, keyboard commands, clipboard exchange, clear/delete/sort
-//   datafile/*.cpp          reading and writing the data file
-//   points/*.cpp            evaluation points
-//   output/*.cpp            copying, printing, chart clicks
-//   i18n/*.cpp              ApplyLanguage and the language commands
-//   about/*.cpp             the About command
+// The main window. This header is the window's table of contents: its parts by
+// subsystem, each with its controls by design name, its handlers by control and
+// event, and where they are defined.
+//
+// How a feature joins: it adds its folder (or files in an existing one) with a
+// `Build…` member that makes its controls and menu items and records their
+// captions (Captioned: a UiText id or a Russian/English pair; ApplyLanguage keeps
+// them in the language), and a `Wire…` member that connects their events to its
+// handlers through Guarded. It declares these below under its own heading, keeps
+// its controls and state in one small struct member, and adds one line to kSubsystems
+// in app/formmain.cpp. Its menu items go after or before the designed ones
+// (app_.itmFile, itmEdit, itmParam); controls that act on a fit follow "a fit is
+// on show" (FollowFitOnShow); a command that changes the table holds a TableEdit;
+// another window follows the language through languageApplied.
 #pragma once
 
 #include <QMainWindow>
@@ -28,9 +28,9 @@
 #include "core/recalc.h"
 #include "core/report.h"
 #include "core/uitext.h"
+#include "i18n/uistring.h"
 
 class QAction;
-class QKeyEvent;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -48,6 +48,9 @@ class TFormCompare;
 class Dialogs;
 struct SettingKey;
 enum class MsgIcon;
+namespace kurv {
+enum class PasteResult;
+}
 
 // What the window takes from its surroundings, so tests can give their own.
 struct FormEnvironment {
@@ -58,7 +61,8 @@ struct FormEnvironment {
 
 // Names: controls, handlers and the records the design names (FitCoefficients,
 // CoefficientTexts, LanguageIndex, SettingsFilePath, SeriesClicked) keep the
-// design's names; the window's other members end in an underscore.
+// design's names; the window's other members end in an underscore, the fields
+// of its parts' small structs do not.
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -66,36 +70,37 @@ class TFormMain : public QMainWindow {
     ~TFormMain() override;
 
     // The state the window owns.
-    kurv::DataTable& Table() { return table_; }
+    kurv::DataTable& Table() { return data_; }
     const kurv::Coefficients& Coefficients() const { return FitCoefficients; }
     const std::array<std::string, 4>& CoefficientTextsNow() const { return CoefficientTexts; }
     int Language() const { return LanguageIndex; }
-    QString ApplicationTitle() const { return appTitle_; }
+    QString ApplicationTitle() const { return Text(kurv::TextId::AppTitle); }
     QString SettingsFile() const { return SettingsFilePath; }
     char DecimalSeparator() const { return sep_; }
+    // Whether the coefficients, formula and chart of a fit are on show.
+    bool FitOnShow() const { return fitOnShow_; }
 
-    // Every control or action whose caption is a UiText, recorded once when the
-    // window is built; ApplyLanguage walks this record.
+    // Every language-dependent text of the window, recorded once when its control
+    // is built (i18n/captions.cpp); ApplyLanguage walks this record.
     struct Caption {
+        enum class Role { Text, AccessibleName, ToolTip, ListItem, Header };
         QPointer<QObject> target;
-        kurv::TextId id;
-    };
-    const std::vector<Caption>& Captions() const { return captions_; }
-
-    // The accessible name of a control that shows no caption of its own (an edit,
-    // a value panel, a box without text), in both languages; `number` (when not 0)
-    // follows the name, as in "X 3".
-    struct AccessibleName {
-        QPointer<QWidget> target;
-        const char* rus;
-        const char* eng;
+        UiString text;
+        Role role = Role::Text;
+        // ListItem: the list's row; Header: the table's column; AccessibleName:
+        // a number after the name ("X 3") when not 0.
         int number = 0;
-    };
-    const std::vector<AccessibleName>& AccessibleNames() const { return accessibleNames_; }
-    // The caption a recorded control shows (text or title).
-    static QString CaptionOf(const QObject* target);
 
-    // ---- Application shell
+        QString In(int language) const;  // the text it shows in that language
+        QString Shown() const;           // what the target shows now
+        void Show(int language) const;
+    };
+    const std::vector<Caption>& Captions() const { return i18n_.captions; }
+
+    // One command's change of the table (table/tableedit.h).
+    class TableEdit;
+
+    // ---- Application shell: app/shell.cpp, layout.cpp, lifecycle.cpp
     void FormCreate();  // the start-up phases, in order:
     void LocateSettingsFile();
     void RestoreLanguage();
@@ -106,30 +111,27 @@ class TFormMain : public QMainWindow {
     void FormResize();
     void FormClose();
     void CheckBoxOnTopClick();
-    void GroupBoxTableDblClick();
     void itmExitClick();
     void Memo1Click();
     void Memo1KeyDown();
 
-    // ---- Approximation
+    // ---- Approximation: fit/recalculation.cpp (the recalculation), fitresults.cpp
+    //      (its controls and the coefficient copies), fitwarning.cpp, comparecommands.cpp
     void sgDataClick();  // the recalculation
     void itmLineClick();
     void itmDoubleClick();
     void itmCubicClick();
-    // The warning sign for coefficient digits a stable solution does not confirm.
-    void BuildFitWarning(QWidget* parent);
-    // Whether the stable second solution finds the shown coefficients unreliable; the answer may come from
-    // another thread.
-    std::future<bool> StartFitCheck(int kind, bool solved);
-    void SetFitWarningLanguage(int language);
-    void itmCompareClick();       // fit/comparecommands.cpp: the kinds compared
+    void itmCoefCopyClick();
     void itmCoefCopyFullClick();  // the coefficients, each read back exactly
+    void itmCompareClick();       // the kinds compared in a window of their own
 
-    // ---- Data table
+    // ---- Data table: table/tablecontrols.cpp, tablecommands.cpp, clipboardcommands.cpp,
+    //      undocommands.cpp
     void sgDataSetEditText(int col, int row, const QString& value);
     void sgDataKeyPress(QChar key);
     void sgDataKeyDown(int key, Qt::KeyboardModifiers shift);
     void sgDataColumnMoved(int fromIndex, int toIndex);
+    void GroupBoxTableDblClick();
     void itmClearClick();
     void itmClearColClick();
     void itmDeleteClick();
@@ -139,49 +141,200 @@ class TFormMain : public QMainWindow {
     void itmTablPasteClick();
     void itmColPasteClick();
     void itmAppendClick();
-
-    // ---- Undo and redo of the table's changes
     void itmUndoClick();
     void itmRedoClick();
 
-    // ---- Data files
+    // ---- Data files: datafile/datafilecommands.cpp
     void itmReadClick();
     void itmWriteClick();
 
-    // ---- Evaluation points
+    // ---- Evaluation points: points/evaluation.cpp
     void MaskEditX1Change(QObject* sender);
     void CheckBox1Click(QObject* sender);
     void EnableAuxPoints();
     void DisableAuxPoints();
     void itmAuxPointsEnableClick();
+    void itmCopyYClick(int k);  // itmCopyY1Click .. itmCopyY10Click
 
-    // ---- Output
+    // ---- Output: output/outputcontrols.cpp, outputcommands.cpp, savechart.cpp, reportcommands.cpp
     void CopyAnsiStringToClipboard(const QString& text);
     void btnCopyClick();
-    void itmCoefCopyClick();
-    void itmCopyYClick(int k);  // itmCopyY1Click .. itmCopyY10Click
     void btnGraphCopyClick();
     void btnPrintClick();
     void Chart1ClickSeries(int series, int valueIndex, Qt::MouseButton button);
     void Chart1Click();
-    void itmSaveChartClick();  // output/savechart.cpp: the chart as an SVG, PNG or PDF file
-    void itmReportClick();     // output/reportcommands.cpp: the calibration report
+    void itmSaveChartClick();  // the chart as an SVG, PNG or PDF file
+    void itmReportClick();     // the calibration report
     // Its texts from what the window shows now and the record entered.
     kurv::Report ReportNow(const kurv::ReportRecord& record = {}, bool everyRow = false) const;
 
-    // ---- Localization
+    // ---- Localization: i18n/applylanguage.cpp, captions.cpp, language.cpp
     void ApplyLanguage(int language);
     void itmRusClick();
     void itmEngClick();
 
-    // ---- About box
+    // ---- About box: about/aboutcommand.cpp
     void itmAboutClick();
+
+  signals:
+    // After every change of the language, for windows of the program's own.
+    void languageApplied(int language);
 
   protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    // ---- Composition (app/formmain.cpp): every part built, then every part wired.
+    struct Subsystem {
+        void (TFormMain::*build)();
+        void (TFormMain::*wire)();
+    };
+    static const Subsystem kSubsystems[];
+    void SetKeyboardOrder();
+
+    // ---- What the handlers share (app/commands.cpp)
+    // Runs a handler from a Qt event: an error that ends the operation is shown in
+    // the default error box; nothing crosses the event loop.
+    void Guarded(const std::function<void()>& f);
+    void ShowDefaultError(const QString& message);
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
+                   int defaultButton = 0);
+    int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore
+    QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
+    // One row of a menu: design name, caption, shortcut, handler. A row without
+    // a handler is a separator.
+    struct MenuRow {
+        const char* name;
+        UiString text;
+        const char* shortcut;
+        void (TFormMain::*run)();
+    };
+    QAction* MakeItem(const MenuRow& row, Qt::ShortcutContext context);
+    // Adds the rows' items, before `before` or at the end.
+    void FillMenu(QMenu* menu, std::initializer_list<MenuRow> rows, Qt::ShortcutContext context,
+                  QAction* before = nullptr);
+    QMenu* MakePopupMenu(const char* name);
+    void PopupOn(QWidget* w, QMenu* menu);  // the menu of a right click on w
+    // Runs `handler` for every event `watched` gets first; true stops the event.
+    void OnEvent(QObject* watched, std::function<bool(QEvent*)> handler);
+    void SetCheckedByCode(QAction* a, bool on);
+    double Number(const std::string& text) const;  // TextToNumber, throwing
+    QString ReadSetting(const SettingKey& key, const QString& fallback) const;
+    void WriteSetting(const SettingKey& key, const QString& value);
+
+    // ---- Captions and languages (i18n/captions.cpp)
+    QString Text(kurv::TextId id) const;  // UiText in the current language
+    QString Pick(const char* russian, const char* english) const;
+    QString Pick(const kurv::TextPair& text) const { return Pick(text.rus, text.eng); }
+    // Records `target`'s caption and shows it in the current language.
+    template <class T>
+    T* Captioned(T* target, UiString text, Caption::Role role = Caption::Role::Text, int number = 0) {
+        RecordCaption({target, text, role, number}, true);
+        return target;
+    }
+    // Records a caption that the design shows otherwise until a language is applied.
+    template <class T>
+    T* CaptionedLater(T* target, UiString text) {
+        RecordCaption({target, text}, false);
+        return target;
+    }
+    void RecordCaption(Caption caption, bool showNow);
+    void FollowQtTexts(int language);
+
+    // ---- State followers
+    // "A fit is on show": the controls that act on a fit are enabled (or shown)
+    // only then. FollowFitOnShow adds a control and sets it at once.
+    void SetFitOnShow(bool on);
+    void FollowFitOnShow(QObject* control, bool shown = false);
+
+    // ---- Application shell (app/shell.cpp)
+    void BuildShell();
+    void WireShell();
+    struct ShellParts {
+        QWidget* client = nullptr;
+        QPlainTextEdit* Memo1 = nullptr;
+        QCheckBox* CheckBoxOnTop = nullptr;
+        TGroupBox* GroupBoxResult = nullptr;  // the formula and the evaluation points
+        QMenu* itmFile = nullptr;
+        QMenu* itmEdit = nullptr;
+        QMenu* itmParam = nullptr;
+        int layoutLock = 0;  // GroupBoxResult's Tag
+    } app_;
+
+    // ---- Data table (table/)
+    void BuildTable();
+    void WireTable();
+    void BuildUndoItems();
+    void sgDataCellLeft();  // undo's typing step first, then the recalculation
+    void PasteDone(kurv::PasteResult result, TableEdit& edit);
+    struct TableParts {
+        TGroupBox* GroupBoxTable = nullptr;
+        QLabel* StaticText1 = nullptr;
+        TStringGrid* sgData = nullptr;
+        QMenu* PopupMenuTabl = nullptr;
+        QAction* ctrlS = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
+        std::unique_ptr<TableUndo> undo;
+    } table_;
+
+    // ---- Data files (datafile/)
+    void BuildDataFile();
+    struct DataFileParts {
+        QString lastOpenName;  // each file dialog remembers its own last choice
+        QString lastSaveName;
+        kurv::ReportDataFiles files;  // the data files last read and written, for the report
+    } datafile_;
+
+    // ---- Approximation (fit/)
+    void BuildFitResults();
+    void WireFitResults();
+    void BuildFitWarning();
+    void BuildCompareItems();
+    kurv::FitKind CurrentKind() const;  // the list's item
+    void SetFitKindChecks(kurv::FitKind kind);
+    void ShowNoCoefficients();  // "insufficient data" in the panels and the formula
+    // The recalculation's phases, in order (fit/recalculation.cpp).
+    struct Run;
+    Run StartRun();
+    void ReadPairs(Run& run);
+    void ShowInsufficientData(Run& run);
+    void SolveFit(Run& run);
+    void ShowCoefficients(Run& run);
+    void FitPairsAndColumn(Run& run);
+    void ShowErrorMeasures(Run& run);
+    void EndRun(Run& run);
+    std::future<bool> StartFitCheck(kurv::FitKind kind, bool solved);
+    void sgDataEnter();  // the table's focus-in
+    // The comparison window (fit/comparecommands.cpp).
+    void CompareFromTable();
+    void CompareAfterRead(bool same, kurv::FitKind kind);  // in each run, once its pairs are read
+    void CompareFormCreate();
+    void CompareFormClose();
+    struct FitParts {
+        TGroupBox* GroupBoxKoef = nullptr;
+        std::array<TPanel*, 4> PanelA{};
+        QLabel* LabelMaxErr = nullptr;
+        QLabel* lblMaxErr = nullptr;
+        QLabel* LabelRms = nullptr;
+        QLabel* lblSigma = nullptr;
+        QLabel* lblFitWarning = nullptr;  // the shown digits are not confirmed
+        QLabel* LabelTypeFunc = nullptr;
+        QComboBox* ComboBox1 = nullptr;
+        TPanel* PanelResult = nullptr;
+        QMenu* PopupMenuCoef = nullptr;
+        QAction* itmLine = nullptr;  // in the chart's pop-up menu
+        QAction* itmDouble = nullptr;
+        QAction* itmCubic = nullptr;
+        QAction* itmCoefCopyFull = nullptr;
+        QAction* itmCompare = nullptr;
+        TFormCompare* FormCompare = nullptr;
+    } fit_;
+
+    // ---- Evaluation points (points/)
+    void BuildEvaluationPoints();
+    void WireEvaluationPoints();
+    void SetEvaluationRowsVisible(bool shown);
+    void RefreshEvaluationPoints();  // at the end of every complete recalculation
     struct EvaluationRow {
         QLabel* staticX = nullptr;
         QLineEdit* edit = nullptr;
@@ -191,126 +344,66 @@ class TFormMain : public QMainWindow {
         QMenu* popup = nullptr;
         QAction* itmCopy = nullptr;
     };
+    struct PointsParts {
+        QLabel* Panel2 = nullptr;
+        std::array<EvaluationRow, 10> rows{};
+        QAction* itmAuxPointsEnable = nullptr;
+        bool shown = false;
+    } points_;
 
-    void SetEvaluationRowsVisible(bool shown);
-    void BuildControls();
-    void BuildMenus();
-    struct MenuRow;
-    struct TwinRow;
-    void FillMenu(QMenu* menu, std::initializer_list<MenuRow> rows, Qt::ShortcutContext context);
-    void WireEvents();
-    QAction* MakeAction(const char* name, const QKeySequence& shortcut = {});
-    QString Text(kurv::TextId id) const;  // UiText in the current language
-    // Records `target`'s caption and shows it in the current language.
-    template <class T>
-    T* Captioned(T* target, kurv::TextId id) {
-        captions_.push_back({target, id});
-        SetCaption(target, Text(id));
-        return target;
-    }
-    // Records a caption that the design shows otherwise until a language is applied.
-    template <class T>
-    T* CaptionedLater(T* target, kurv::TextId id) {
-        captions_.push_back({target, id});
-        return target;
-    }
-    static void SetCaption(QObject* target, const QString& text);
-    void FillFunctionKinds();
-    void ShowHelpText();          // the eleven lines in the current language
-    void ApplyAccessibleNames();  // the list's three kinds, keeping the current choice
-    QString Pick(const char* russian, const char* english) const;
+    // ---- Output (output/)
+    void BuildOutput();
+    void WireOutput();
+    void BuildReportItems();
+    // The measured points coloured by their residuals and the fitted curve.
+    void ShowFitOnChart();
+    // Evaluation point k (1..10) on the chart, or none.
+    void ShowEvaluationPoint(int k, double x, double y, bool plotted);
+    struct OutputParts {
+        TChart* Chart1 = nullptr;
+        QPushButton* btnPrint = nullptr;
+        QPushButton* btnGraphCopy = nullptr;
+        QPushButton* btnCopy = nullptr;
+        QMenu* PopupMenuGraph = nullptr;
+        QAction* itmSaveChart = nullptr;
+        QAction* itmReport = nullptr;
+        QString lastChartName;
+        QString lastReportPdf;
+        bool SeriesClicked = false;
+    } output_;
 
-    // Runs a handler from a Qt event: an error that ends the operation is shown in
-    // the default error box; nothing crosses the event loop.
-    void Guarded(const std::function<void()>& f);
-    void ShowDefaultError(const QString& message);
-    int MessageBox(QWidget* owner, const QString& text, const QString& caption, int buttons, MsgIcon icon,
-                   int defaultButton = 0);
+    // ---- Localization (i18n/)
+    void BuildLanguage();
+    struct I18nParts {
+        std::vector<Caption> captions;
+        std::unique_ptr<QTranslator>
+            qtTexts;  // Qt's own texts in Russian, installed while Russian is applied
+    } i18n_;
 
-    QString ReadSetting(const SettingKey& key, const QString& fallback) const;
-    void WriteSetting(const SettingKey& key, const QString& value);
-    double Number(const std::string& text) const;  // TextToNumber, throwing
-    void SetCheckedByCode(QAction* a, bool on);
-    void SetFitKindChecks(int kind);
-    void BuildExtraItems(QMenu* edit, QMenu* param);
-    void ApplyExtraLanguage(int language);
-    void CompareFromTable();
-    void CompareAfterRead(bool same, int kind);  // in each run, once its pairs are read
-    void CompareFormCreate();
-    void CompareFormClose();
-    void TableChanged();  // after a core operation rewrote the table
-    void BuildUndoItems(QMenu* edit);
-    void BuildReportItems(QMenu* file);
-    void RetextReportItems(int language);
-    void RetextUndoItems(int language);
-    void PasteDone(int result);  // the message when nothing was pasted, then the recalculation
-    int FileFailureBox(const QString& text, const QString& caption);  // Abort / Retry / Ignore
+    // ---- About box (about/)
+    void BuildAbout();
 
-    std::vector<Caption> captions_;
-    std::vector<AccessibleName> accessibleNames_;
-    std::unique_ptr<QTranslator> qtTexts_;  // Qt's own texts in Russian, installed while Russian is applied
-    void FollowQtTexts(int language);
-    void NameForAccessibility();
-
-    // Environment
+    // ---- Environment
     Dialogs* dialogs_;
     char sep_;
     QString programDirectory_;
 
-    // State owned by the window
-    kurv::DataTable table_;
-    std::unique_ptr<TableUndo> undo_;
+    // ---- State owned by the window; controls follow it, never the other way
+    kurv::DataTable data_;  // the table's cells: the one store of the data
     kurv::Coefficients FitCoefficients;
     std::array<std::string, 4> CoefficientTexts;
     kurv::RecalcState recalc_;
+    bool fitOnShow_ = false;
+    struct FitFollower {
+        QPointer<QObject> control;
+        bool shown;  // shown rather than enabled
+    };
+    std::vector<FitFollower> fitFollowers_;
     int LanguageIndex = 0;
-    QString appTitle_;
     QString SettingsFilePath;
-    bool SeriesClicked = false;
-    int layoutLock_ = 0;    // GroupBoxResult's Tag
-    QString lastOpenName_;  // each file dialog remembers its own last choice
-    QString lastSaveName_;
-
-    // Controls
-    TGroupBox* GroupBoxTable = nullptr;
-    QLabel* StaticText1 = nullptr;
-    TStringGrid* sgData = nullptr;
-    TGroupBox* GroupBoxKoef = nullptr;
-    std::array<TPanel*, 4> PanelA{};
-    QLabel* LabelMaxErr = nullptr;
-    QLabel* lblMaxErr = nullptr;
-    QLabel* LabelRms = nullptr;
-    QLabel* lblSigma = nullptr;
-    QLabel* lblFitWarning = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QWidget* memoViewport_ = nullptr;
-    TChart* Chart1 = nullptr;
-    QLabel* LabelTypeFunc = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QPushButton* btnPrint = nullptr;
-    QPushButton* btnGraphCopy = nullptr;
-    QCheckBox* CheckBoxOnTop = nullptr;
-    TGroupBox* GroupBoxResult = nullptr;
-    TPanel* PanelResult = nullptr;
-    QPushButton* btnCopy = nullptr;
-    QLabel* Panel2 = nullptr;
-    std::array<EvaluationRow, 10> evalRows_{};
-
-    // Menus
-    QMenu* PopupMenuTabl = nullptr;
-    QMenu* PopupMenuGraph = nullptr;
-    QMenu* PopupMenuCoef = nullptr;
-    QAction* itmLine = nullptr;
-    QAction* itmDouble = nullptr;
-    QAction* itmCubic = nullptr;
-    QAction* itmAuxPointsEnable = nullptr;
-    QAction* ctrlS_ = nullptr;  // Ctrl+S: Sort in the table, Write elsewhere
-    QAction* itmCompare = nullptr;
-    QAction* itmCoefCopyFull = nullptr;
-    QAction* itmSaveChart = nullptr;
-    QAction* itmReport = nullptr;
-    QString lastChartName_;
-    QString lastReportPdf_;
-    kurv::ReportDataFiles dataFiles_;  // the data files last read and written, for the report
-    TFormCompare* FormCompare = nullptr;
+    struct EventHook {
+        QObject* watched;
+        std::function<bool(QEvent*)> handler;
+    };
+    std::vector<EventHook> hooks_;
 };

@@ -11,18 +11,18 @@
 #include "table/stringgrid.h"
 
 void TFormMain::FormResize() {
-    if (layoutLock_ != 0) return;
+    if (app_.layoutLock != 0) return;
     const QSize client = ClientAreaSize(this);
 
-    GroupBoxResult->move(GroupBoxResult->x(),
-                         client.height() - GroupBoxResult->height() - kResultBottomMargin);
-    GroupBoxTable->resize(GroupBoxTable->width(), GroupBoxResult->y());
-    sgData->resize(sgData->width(), GroupBoxTable->height() - sgData->y() - 5);
-    Chart1->resize(client.width() - GroupBoxTable->width() - 25,
-                   client.height() - GroupBoxKoef->height() - GroupBoxResult->height() - 10);
-    CheckBoxOnTop->move(client.width() - CheckBoxOnTop->width() - 5, CheckBoxOnTop->y());
-    const int left = CheckBoxOnTop->x();
-    for (QWidget* w : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(LabelTypeFunc),
-                       static_cast<QWidget*>(btnPrint), static_cast<QWidget*>(btnGraphCopy)})
+    TGroupBox* result = app_.GroupBoxResult;
+    result->move(result->x(), client.height() - result->height() - kResultBottomMargin);
+    table_.GroupBoxTable->resize(table_.GroupBoxTable->width(), result->y());
+    table_.sgData->resize(table_.sgData->width(), table_.GroupBoxTable->height() - table_.sgData->y() - 5);
+    output_.Chart1->resize(client.width() - table_.GroupBoxTable->width() - 25,
+                           client.height() - fit_.GroupBoxKoef->height() - result->height() - 10);
+    app_.CheckBoxOnTop->move(client.width() - app_.CheckBoxOnTop->width() - 5, app_.CheckBoxOnTop->y());
+    const int left = app_.CheckBoxOnTop->x();
+    for (QWidget* w : {static_cast<QWidget*>(fit_.ComboBox1), static_cast<QWidget*>(fit_.LabelTypeFunc),
+                       static_cast<QWidget*>(output_.btnPrint), static_cast<QWidget*>(output_.btnGraphCopy)})
         w->move(left, w->y());
 }

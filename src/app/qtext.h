@@ -1,4 +1,5 @@
-// The one crossing from the core's UTF-8 strings to Qt's.
+// A UTF-8 text of the core, as a view, made a QString without an extra copy
+// through std::string.
 #pragma once
 
 #include <QString>

@@ -171,9 +171,12 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     // Without a command only --help and --version reach here.
     auto take = [&](int id, const std::string& value) -> std::string {
         switch (id) {
-            case kOptKind:
-                f.kind = Choice(value, kKindNames);
-                return f.kind < 0 ? BadValue(language, value, "--kind", "linear, quadratic, cubic") : "";
+            case kOptKind: {
+                const int kind = Choice(value, kKindNames);
+                if (kind < 0) return BadValue(language, value, "--kind", "linear, quadratic, cubic");
+                f.kind = kFitKinds[kind];
+                return "";
+            }
             case kOptSeparator:
                 if (value != "." && value != ",") return BadValue(language, value, "--separator", "., ,");
                 f.sep = value[0];

@@ -74,15 +74,16 @@ void AppendRows(std::string& out, const FitResult& r, const DataTable& table, co
         const std::string_view fitted(buf,
                                       static_cast<std::size_t>(WriteGeneralNumberText(f, o.sep, buf) - buf));
         const ResidualClass c = ClassOfResidual(std::fabs(r.pairs.y[i] - f), r.sigma);
+        const CellText y = table.Cell(0, row), x = table.Cell(1, row);
         switch (o.format) {
             case OutputFormat::Text:
             case OutputFormat::Tsv:
                 if (o.format == OutputFormat::Tsv) out += "row\t";
                 AppendInt(out, row);
                 out += '\t';
-                out += table.Cell(0, row);
+                out += y.View();
                 out += '\t';
-                out += table.Cell(1, row);
+                out += x.View();
                 out += '\t';
                 out += fitted;
                 out += '\t';
@@ -94,9 +95,9 @@ void AppendRows(std::string& out, const FitResult& r, const DataTable& table, co
                 Member(out, "row", true);
                 AppendInt(out, row);
                 Member(out, "y");
-                AppendJsonString(out, table.Cell(0, row));
+                AppendJsonString(out, y);
                 Member(out, "x");
-                AppendJsonString(out, table.Cell(1, row));
+                AppendJsonString(out, x);
                 Member(out, "fitted");
                 AppendJsonString(out, fitted);
                 Member(out, "y_value");
@@ -140,7 +141,7 @@ std::array<double, 4> Values(const Coefficients& c) {
 // What comes before the rows.
 void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
     const int lang = o.language;
-    const int count = r.kind + 2;
+    const int count = CoefficientCount(r.kind);
     const std::array<double, 4> a = Values(r.coefficients);
     switch (o.format) {
         case OutputFormat::Text:
@@ -158,7 +159,7 @@ void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
                    Text(CliText::PointColour, lang) + "\n";
             break;
         case OutputFormat::Tsv:
-            out += std::string("kind\t") + kKindNames[r.kind] + "\n";
+            out += std::string("kind\t") + KindName(r.kind) + "\n";
             for (int i = 0; i < count; ++i) out += CoefficientName(i) + "\t" + r.texts[i] + "\n";
             if (o.fullPrecision) {
                 for (int i = 0; i < count; ++i)
@@ -172,7 +173,7 @@ void AppendHead(std::string& out, const FitResult& r, const FitOptions& o) {
         case OutputFormat::Json:
             out += '{';
             Member(out, "kind", true);
-            AppendJsonString(out, kKindNames[r.kind]);
+            AppendJsonString(out, KindName(r.kind));
             Member(out, "separator");
             AppendJsonString(out, std::string_view(&o.sep, 1));
             Member(out, "pairs");

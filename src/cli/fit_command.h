@@ -27,9 +27,12 @@ enum class OutputFormat { Text, Tsv, Json };
 
 // The kinds by the window's list index, as --kind and the printed forms name them.
 inline constexpr const char* kKindNames[] = {"linear", "quadratic", "cubic"};
+inline const char* KindName(FitKind kind) {
+    return kKindNames[static_cast<int>(kind)];
+}
 
 struct FitOptions {
-    int kind = 2;  // the window's list index: 0 linear, 1 quadratic, 2 cubic (a first start's choice)
+    FitKind kind = FitKind::Cubic;  // a first start's choice
     char sep = '.';
     int language = 1;  // 0 Russian, 1 English
     OutputFormat format = OutputFormat::Text;
@@ -48,7 +51,7 @@ struct Evaluation {
 
 // What one complete recalculation shows, in the window's texts.
 struct FitResult {
-    int kind = 0;
+    FitKind kind = FitKind::Linear;
     Coefficients coefficients;
     std::array<std::string, 4> texts;  // as the panels show them after "A0 = "
     std::string formula;

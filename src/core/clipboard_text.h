@@ -1,6 +1,12 @@
 // The table's clipboard texts. Out: tab-separated lines ending in CR LF. In: a
 // flat sequence of tokens separated by any run of TAB, CR and LF, taken in
 // pairs (Y, X) or one per row for a column. Cell texts pass unchanged both ways.
+//
+// A paste reads the text once, straight into new rows built beside the
+// table, which then replace the table's rows: the rows replaced go to the
+// change being recorded (DataTable::BeginChange) rather than being copied,
+// and a paste that stops (Progress) leaves the table as it was. The text may
+// be UTF-8 or, as a window's clipboard holds it, UTF-16.
 #pragma once
 
 #include <string>
@@ -8,6 +14,7 @@
 #include <vector>
 
 #include "core/datatable.h"
+#include "core/progress.h"
 
 namespace kurv {
 
@@ -23,21 +30,27 @@ std::string ColumnText(const DataTable& table, int blockLeftColumn);
 std::vector<std::string_view> ClipboardTokens(std::string_view text);
 
 enum class PasteResult {
-    Pasted,    // the table was changed
-    NoTokens,  // nothing to paste; the table is unchanged (show texts 58 and 59)
+    Pasted,     // the table was changed
+    NoTokens,   // nothing to paste; the table is unchanged (show texts 58 and 59)
+    Cancelled,  // stopped through `progress`; the table is unchanged
 };
 
 // Replaces the table by the pairs of the text from row 1 on, all three columns
 // of the data rows emptied first; one empty row follows the last pair.
-PasteResult PasteTable(DataTable& table, std::string_view text);
+PasteResult PasteTable(DataTable& table, std::string_view text, Progress* progress = nullptr);
+PasteResult PasteTable(DataTable& table, std::u16string_view text, Progress* progress = nullptr);
 
 // Adds the pairs of the text from the last row on, or from a new row when the
 // last row's Y or X is not empty; one empty row follows the last pair.
-PasteResult AppendTable(DataTable& table, std::string_view text);
+PasteResult AppendTable(DataTable& table, std::string_view text, Progress* progress = nullptr);
+PasteResult AppendTable(DataTable& table, std::u16string_view text, Progress* progress = nullptr);
 
 // Replaces the operand column by the tokens of the text, one per row from row 1
 // on, with column 2 emptied; the other input column stays. The table grows when
 // the tokens need it (one empty row after the last) and never shrinks.
-PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::string_view text);
+PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::string_view text,
+                        Progress* progress = nullptr);
+PasteResult PasteColumn(DataTable& table, int blockLeftColumn, std::u16string_view text,
+                        Progress* progress = nullptr);
 
 }  // namespace kurv

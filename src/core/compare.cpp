@@ -13,8 +13,8 @@ std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep)
     int count = 0;
     for (int k = 0; k < 3; ++k) {
         KindComparison& c = out[k];
-        if (!EnoughPairs(k, pairs.sums.n)) continue;
-        if (Solve(k, pairs.sums, c.coefficients) == SolveResult::Fault) {
+        if (!EnoughPairs(kFitKinds[k], pairs.sums.n)) continue;
+        if (Solve(kFitKinds[k], pairs.sums, c.coefficients) == SolveResult::Fault) {
             c.outcome = KindOutcome::Fault;
             continue;
         }
@@ -53,7 +53,7 @@ std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep)
         c.adjustedR2 = summary.adjustedR2;
         const double a[4] = {c.coefficients.a0, c.coefficients.a1, c.coefficients.a2, c.coefficients.a3};
         for (int i = 0; i < 4; ++i) c.texts[i] = CoefficientText(a[i], sep);
-        c.formula = FormulaText(c.coefficients, k, c.texts);
+        c.formula = FormulaText(c.coefficients, kFitKinds[k], c.texts);
         c.sigma = ErrorMeasureText(errors[k].Sigma(), sep);
         c.maxError = ErrorMeasureText(errors[k].maxError, sep);
     }

@@ -30,11 +30,12 @@ struct KindComparison {
     std::string s, r2, adjustedR2;
 };
 
-// Solves every kind from the pairs' power sums (they are the same sums for
-// each) and finds the three kinds' residuals in one pass over the pairs; the
-// statistics take one stable factorisation of all four powers.
-// A solution is independent of the coefficients it starts from unless it
-// faults, and a fault shows no texts, so nothing else is needed.
+// Indexed by kind, in kFitKinds' order. Solves every kind from the pairs'
+// power sums (they are the same sums for each) and finds the three kinds'
+// residuals in one pass over the pairs; the statistics take one stable
+// factorisation of all four powers. A solution is independent of the
+// coefficients it starts from unless it faults, and a fault shows no texts,
+// so nothing else is needed.
 std::array<KindComparison, 3> CompareKinds(const CountingPairs& pairs, char sep);
 
 }  // namespace kurv

@@ -1,6 +1,8 @@
 #include "core/datafile_format.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -42,19 +44,18 @@ std::string DataFileBytes(const DataTable& table) {
     std::string out;
     out.reserve(size);
     for (int r = 1; r < table.RowCount(); ++r) {
-        const std::string_view y = table.Cell(0, r);
-        const std::string_view x = table.Cell(1, r);
-        if (y.empty() && x.empty()) continue;
-        out += y;
+        if (table.CellEmpty(0, r) && table.CellEmpty(1, r)) continue;
+        const CellText y = table.Cell(0, r), x = table.Cell(1, r);
+        out += y.View();
         out += ' ';
-        out += x;
+        out += x.View();
         out += '\n';
     }
     return out;
 }
 
-DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
-    if (bytes.find('\0') != std::string_view::npos) return DataFileRead::InvalidData;
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress) {
+    if (!bytes.empty() && std::memchr(bytes.data(), '\0', bytes.size())) return DataFileRead::InvalidData;
     std::string decoded;
     std::string_view rest = bytes;
     if (!IsValidUtf8(bytes)) {
@@ -68,27 +69,33 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes) {
     // CR-only line ends; read as one line it would lose all but its first pair.
     const char eol =
         rest.find('\n') == std::string_view::npos && rest.find('\r') != std::string_view::npos ? '\r' : '\n';
-    std::size_t lines = 0;
-    for (char ch : rest) lines += ch == eol;
-    if (rest.back() != eol) ++lines;
-    if (lines > static_cast<std::size_t>(std::numeric_limits<int>::max() - 2))
-        return DataFileRead::InvalidData;
-    // Built aside, so that running out of memory leaves the table as it was.
-    TextRows rows(static_cast<int>(lines + 2));
-    rows.SetRow(0, table.RowAt(0));
-    for (std::size_t row = 1; !rest.empty(); ++row) {
-        const std::size_t end = rest.find(eol);
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        for (int col = 0; col < 2; ++col) {
-            std::size_t i = 0;
-            while (i < line.size() && IsBlank(line[i])) ++i;
-            std::size_t j = i;
-            while (j < line.size() && !IsBlank(line[j])) ++j;
-            rows.SetCell(col, static_cast<int>(row), line.substr(i, j - i));
-            line.remove_prefix(j);
+    // Built aside, so that running out of memory or stopping leaves the table as it was.
+    TextRows rows;
+    rows.AppendRow(table.RowAt(0));
+    const char* const start = rest.data();
+    const char* const end = start + rest.size();
+    std::uint64_t report = 0;
+    for (const char* at = start; at < end;) {
+        const void* found = std::memchr(at, eol, static_cast<std::size_t>(end - at));
+        const char* const lineEnd = found ? static_cast<const char*>(found) : end;
+        std::string_view token[2];
+        for (std::string_view& t : token) {
+            while (at < lineEnd && IsBlank(*at)) ++at;
+            const char* const from = at;
+            while (at < lineEnd && !IsBlank(*at)) ++at;
+            t = std::string_view(from, static_cast<std::size_t>(at - from));
+        }
+        if (rows.RowCount() > std::numeric_limits<int>::max() - 2) return DataFileRead::InvalidData;
+        rows.AppendRow(token[0], token[1]);
+        at = lineEnd + 1;
+        if (progress && static_cast<std::uint64_t>(at - start) >= report) {
+            report = static_cast<std::uint64_t>(at - start) + kProgressStep;
+            if (!progress->Advance(static_cast<std::uint64_t>(std::min(at, end) - start), rest.size()))
+                return DataFileRead::Cancelled;
         }
     }
+    rows.AppendRow();
+    rows.ShrinkToFit();
     table.SetRows(std::move(rows));
     return DataFileRead::Read;
 }
@@ -97,6 +104,12 @@ bool IsValidUtf8(std::string_view s) {
     std::size_t i = 0;
     const std::size_t n = s.size();
     while (i < n) {
+        // Most files are ASCII: eight bytes at a time.
+        for (std::uint64_t w; i + 8 <= n; i += 8) {
+            std::memcpy(&w, s.data() + i, 8);
+            if (w & 0x8080808080808080u) break;
+        }
+        if (i >= n) break;
         const auto c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
             ++i;

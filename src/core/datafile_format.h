@@ -10,6 +10,7 @@
 
 #include "core/datatable.h"
 #include "core/file_io.h"
+#include "core/progress.h"
 #include "core/uitext.h"
 
 namespace kurv {
@@ -31,14 +32,16 @@ enum class DataFileRead {
     Read,         // the table now holds the file's rows
     Empty,        // the file holds no line; the table is unchanged
     InvalidData,  // not a text file (a NUL byte) or more lines than a table can hold; table unchanged
+    Cancelled,    // stopped through `progress`; the table is unchanged
 };
 
 // Takes a file's bytes into the table. Every data row is emptied (all three
 // columns), then line i fills Y and X of row i (a missing token leaves its cell
 // empty); RowCount ends as the number of lines plus 2. Lines are read whole,
 // however long. The bytes are UTF-8, or Windows-1251 when they are not valid
-// UTF-8; a leading UTF-8 byte order mark is skipped.
-DataFileRead ReadDataFile(DataTable& table, std::string_view bytes);
+// UTF-8; a leading UTF-8 byte order mark is skipped. The lines go straight
+// into new rows that then replace the table's, as a paste's do.
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress = nullptr);
 
 bool IsValidUtf8(std::string_view bytes);
 // Every byte of Windows-1251 as its character in UTF-8 (0x98, unassigned, as U+0098).

@@ -11,7 +11,7 @@ namespace {
 using L = long double;
 
 inline bool Finite(L v) {
-    return std::fabs(v) < detail::kDoubleLimit;
+    return std::fabs(v) < kDoubleLimit;
 }
 
 // One solution's arithmetic: a division by exactly zero marks the step as
@@ -129,7 +129,7 @@ void detail::ThrowOverflow() {
     throw ArithmeticError();
 }
 
-int MinimumPairs(FitKind kind) {
+int CoefficientCount(FitKind kind) {
     return static_cast<int>(kind) + 2;
 }
 
@@ -143,17 +143,16 @@ void PowerSums::Add(double x, double y) {
         AddPair(*this, x, y, detail::StoreChecked);
 }
 
-SolveResult Solve(int kind, const PowerSums& s, Coefficients& c) {
+SolveResult Solve(FitKind kind, const PowerSums& s, Coefficients& c) {
     switch (kind) {
-        case static_cast<int>(FitKind::Linear):
+        case FitKind::Linear:
             return SolveLinear(s, c);
-        case static_cast<int>(FitKind::Quadratic):
+        case FitKind::Quadratic:
             return SolveQuadratic(s, c);
-        case static_cast<int>(FitKind::Cubic):
+        case FitKind::Cubic:
             return SolveCubic(s, c);
-        default:
-            return SolveResult::Ok;
     }
+    return SolveResult::Ok;
 }
 
 double ErrorMeasures::Sigma() const {

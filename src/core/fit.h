@@ -8,10 +8,16 @@
 
 namespace kurv {
 
+// The kinds in the function list's order; the settings file keeps the index + 1.
 enum class FitKind { Linear = 0, Quadratic = 1, Cubic = 2 };
+inline constexpr FitKind kFitKinds[] = {FitKind::Linear, FitKind::Quadratic, FitKind::Cubic};
 
-// Fewest pairs that a kind can be solved from: 2, 3 or 4.
-int MinimumPairs(FitKind kind);
+// The kind's coefficients a0 up: 2, 3 or 4. As many pairs are the fewest it
+// can be solved from.
+int CoefficientCount(FitKind kind);
+inline int MinimumPairs(FitKind kind) {
+    return CoefficientCount(kind);
+}
 
 struct Coefficients {
     double a0 = 0, a1 = 1, a2 = 0, a3 = 0;  // Y = X before the first fit
@@ -34,9 +40,9 @@ struct PowerSums {
 enum class SolveResult { Ok, Fault };
 
 // Writes `c` piecewise in the kind's order; on a fault the coefficient whose
-// step faulted and all later ones keep their values. A kind outside 0..2
-// leaves `c` unchanged and succeeds.
-SolveResult Solve(int kind, const PowerSums& s, Coefficients& c);
+// step faulted and all later ones keep their values. A value outside the
+// three kinds leaves `c` unchanged and succeeds.
+SolveResult Solve(FitKind kind, const PowerSums& s, Coefficients& c);
 
 // ((a3*x)*x)*x + (a2*x)*x + a1*x + a0 in extended precision, rounded to double.
 // Throws ArithmeticError when the result is not finite.
@@ -58,11 +64,13 @@ struct ErrorMeasures {
     double Sigma() const;
 };
 
+// Below 2^1024 - 2^970 an extended value rounds to at most DBL_MAX: at and
+// beyond it, it would become an infinity. The one bound of the double range
+// for every conversion and every stored result.
+inline constexpr long double kDoubleLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
+
 // The per-pair work is inline: the recalculation runs it for every row.
 namespace detail {
-
-// Below 2^1024 - 2^970 an extended value rounds to at most DBL_MAX.
-inline constexpr long double kDoubleLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
 
 // Rounds to double; throws ArithmeticError when the value leaves the double range.
 [[noreturn]] void ThrowOverflow();

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/fit.h"
 
 namespace kurv {
 
@@ -186,9 +187,7 @@ namespace {
 // Rounds to double; false when the value lies beyond the double range (it
 // would become an infinity) or is not a number.
 bool FitsDouble(long double v, double& out) {
-    // Below 2^1024 - 2^970 a value rounds to at most DBL_MAX.
-    constexpr long double kLimit = 0x1.fffffffffffffp1023L + 0x1p970L;
-    if (!(std::fabs(v) < kLimit)) return false;
+    if (!(std::fabs(v) < kDoubleLimit)) return false;
     out = static_cast<double>(v);
     return true;
 }

@@ -86,8 +86,9 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     out.x.reserve(rowCount);
     for (int r = 1; r < rowCount; ++r) {
         if (!table.Counts(r)) continue;
-        const double y = CellValue(table.Cell(0, r), sep, r, 0);
-        const double x = CellValue(table.Cell(1, r), sep, r, 1);
+        const CellText yText = table.Cell(0, r), xText = table.Cell(1, r);
+        const double y = CellValue(yText, sep, r, 0);
+        const double x = CellValue(xText, sep, r, 1);
         AddLocated(out.sums, x, y, r);
         out.rows.push_back(r);
         out.y.push_back(y);
@@ -95,9 +96,10 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     }
 }
 
-bool EnoughPairs(int kind, int n) {
-    if (kind < 0 || kind > 2) return true;
-    return n >= MinimumPairs(static_cast<FitKind>(kind));
+bool EnoughPairs(FitKind kind, int n) {
+    for (FitKind k : kFitKinds)
+        if (k == kind) return n >= MinimumPairs(kind);
+    return true;
 }
 
 void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
@@ -141,11 +143,11 @@ void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std
     }
 }
 
-std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& t) {
+std::string FormulaText(const Coefficients& c, FitKind kind, const std::array<std::string, 4>& t) {
     static constexpr std::size_t kStart = 4;  // "Y = "
     std::string f = "Y = ";
-    if (c.a3 != 0 && kind == 2) f += t[3] + " * X^3 ";
-    if (c.a2 != 0 && (kind == 1 || kind == 2)) {
+    if (c.a3 != 0 && kind == FitKind::Cubic) f += t[3] + " * X^3 ";
+    if (c.a2 != 0 && (kind == FitKind::Quadratic || kind == FitKind::Cubic)) {
         if (f.size() > kStart && c.a2 > 0) f += " +";
         f += t[2] + " * X^2 ";
     }

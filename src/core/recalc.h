@@ -47,9 +47,9 @@ struct CountingPairs {
 // powers leave the double range, whichever comes first in that order.
 void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out);
 
-// Whether `n` pairs can be solved for the kind (list index); a kind outside
-// 0..2 solves nothing and is never short of pairs.
-bool EnoughPairs(int kind, int n);
+// Whether `n` pairs can be solved for the kind; a value outside the three
+// kinds solves nothing and is never short of pairs.
+bool EnoughPairs(FitKind kind, int n);
 
 // The fitted value and the residual of each pair in order: `fitted` gets
 // Evaluate(x) for each pair and `errors` its residual. On an overflow `fitted`
@@ -67,35 +67,51 @@ void WriteFittedColumn(DataTable& table, const std::vector<int>& rows, const std
 
 // "Y = " and the terms of the kind from the coefficients' texts, highest
 // power first; a positive term after another is joined by " +".
-std::string FormulaText(const Coefficients& c, int kind, const std::array<std::string, 4>& texts);
+std::string FormulaText(const Coefficients& c, FitKind kind, const std::array<std::string, 4>& texts);
 
 // How far a measured point lies from the curve, against the deviation sigma:
 // below a quarter, below a half, or further (every point when sigma is 0).
 enum class ResidualClass { Near, Middle, Far };
 ResidualClass ClassOfResidual(double residual, double sigma);
 
-// What a run read and how it ended, so a run that would read the same and
-// redo the same arithmetic is not redone. A run after one that showed a
-// message box (a solution fault, an error) is always complete: from the
-// coefficients a fault left, the same table can give other results.
-class RunMemo {
+// The table and separator some pairs were read from: while both are the
+// same, reading again would give the same pairs.
+class ReadMemo {
   public:
-    bool Matches(std::uint64_t revision, int kind, char sep) const {
-        return valid_ && revision == revision_ && kind == kind_ && sep == sep_;
+    bool Matches(std::uint64_t revision, char sep) const {
+        return valid_ && revision == revision_ && sep == sep_;
     }
     void Forget() { valid_ = false; }
-    void Remember(std::uint64_t revision, int kind, char sep) {
+    void Remember(std::uint64_t revision, char sep) {
         valid_ = true;
         revision_ = revision;
-        kind_ = kind;
         sep_ = sep;
     }
 
   private:
     bool valid_ = false;
     std::uint64_t revision_ = 0;
-    int kind_ = 0;
     char sep_ = 0;
+};
+
+// What a run read and with which kind, so a run that would read the same and
+// redo the same arithmetic is not redone. A run after one that showed a
+// message box (a solution fault, an error) is always complete: from the
+// coefficients a fault left, the same table can give other results.
+class RunMemo {
+  public:
+    bool Matches(std::uint64_t revision, FitKind kind, char sep) const {
+        return read_.Matches(revision, sep) && kind == kind_;
+    }
+    void Forget() { read_.Forget(); }
+    void Remember(std::uint64_t revision, FitKind kind, char sep) {
+        read_.Remember(revision, sep);
+        kind_ = kind;
+    }
+
+  private:
+    ReadMemo read_;
+    FitKind kind_ = FitKind::Linear;
 };
 
 // What the window keeps of its recalculation between runs.
@@ -104,7 +120,11 @@ struct RecalcState {
     std::vector<double> fitted;
     double sigma = 0, maxError = 0;  // of the last run that got past the solution
     RunMemo memo;
-    RunMemo read;  // the table and separator `pairs` were read from (kind 0): a new kind reuses them
+    ReadMemo read;  // the table and separator `pairs` were read from: a new kind reuses them
+    // A run that gave the table the focus while the window was inactive (a
+    // message box had just closed): the focus arrives once the window is
+    // active again, and with nothing changed since it is that run's own.
+    RunMemo focusReturn;
     bool running = false;
 };
 

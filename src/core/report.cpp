@@ -59,7 +59,8 @@ std::uint64_t DataFingerprint(const DataTable& table) {
         h *= 1099511628211ull;
     };
     for (int row = 1; row < table.RowCount(); ++row) {
-        const std::string_view y = table.Cell(0, row), x = table.Cell(1, row);
+        const CellText yText = table.Cell(0, row), xText = table.Cell(1, row);
+        const std::string_view y = yText, x = xText;
         if (y.empty() && x.empty()) continue;
         for (char c : y) add(static_cast<unsigned char>(c));
         add(0);

@@ -1,6 +1,9 @@
 #include "core/table_history.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace kurv {
@@ -8,7 +11,7 @@ namespace kurv {
 TableChange DiffTables(DataTable&& before, const DataTable& after) {
     const int nb = before.RowCount();
     const int na = after.RowCount();
-    int first = 1;
+    int first = 0;
     while (first < nb && first < na && before.SameRow(first, after, first)) ++first;
     int tail = 0;
     const int maxTail = std::max(0, std::min(nb, na) - first);
@@ -19,11 +22,36 @@ TableChange DiffTables(DataTable&& before, const DataTable& after) {
     const int end = std::max(first, nb - tail);
     if (first < end) change.before = std::move(before).TakeRows(first, end - first);
     change.afterRows = std::max(0, na - tail - first);
+    change.tableBytes = after.Bytes();
     return change;
 }
 
-void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) {
+std::size_t MachineMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && size > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(size) : 0;
+}
+
+std::size_t HistoryBudget(std::size_t tableBytes, std::size_t machineBytes) {
+    constexpr std::size_t kLeast = std::size_t{64} << 20;
+    const std::size_t most = machineBytes > 0 ? machineBytes / 8 : SIZE_MAX;
+    return std::max(kLeast, std::min(tableBytes > SIZE_MAX / 2 ? SIZE_MAX : 2 * tableBytes, most));
+}
+
+TableHistory::TableHistory(std::size_t budgetBytes)
+    : fixedBudget_(budgetBytes),
+      budget_(budgetBytes == kFollowTable ? HistoryBudget(0, MachineMemoryBytes()) : budgetBytes) {}
+
+void TableHistory::FollowTable(std::size_t tableBytes) {
+    if (fixedBudget_ == kFollowTable) budget_ = HistoryBudget(tableBytes, MachineMemoryBytes());
+}
+
+void TableHistory::Record(TableChange change, const TableCursor& before, const TableCursor& after) noexcept {
+    if (!change.complete) {
+        Clear();  // the table changed with no step to take it back: the older ones no longer fit
+        return;
+    }
     if (change.Empty()) return;  // nothing to take back
+    if (change.tableBytes > 0) FollowTable(change.tableBytes);
     Step s;
     s.first = change.first;
     s.rows = std::move(change.before);
@@ -34,7 +62,8 @@ void TableHistory::Record(TableChange change, const TableCursor& before, const T
 }
 
 void TableHistory::RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
-                                 const TableCursor& after) {
+                                 const TableCursor& after) noexcept {
+    if (order.empty()) return;  // the rows were in order: nothing changed
     Step s;
     s.order = std::move(order);
     s.rowsBefore = rowsBefore;
@@ -43,12 +72,18 @@ void TableHistory::RecordReorder(std::vector<int> order, int rowsBefore, const T
     Push(std::move(s));
 }
 
-void TableHistory::Push(Step s) {
+void TableHistory::Push(Step s) noexcept {
     for (const Step& r : redo_) bytes_ -= r.bytes;
     redo_.clear();
-    s.bytes = StepBytes(s);
-    bytes_ += s.bytes;
-    undo_.push_back(std::move(s));
+    s.rows.ShrinkToFit();
+    const std::size_t bytes = s.bytes = StepBytes(s);
+    try {
+        undo_.push_back(std::move(s));
+    } catch (const std::bad_alloc&) {
+        Clear();  // the change stands with no step to take it back: the older ones no longer fit
+        return;
+    }
+    bytes_ += bytes;
     Trim();
 }
 
@@ -83,7 +118,7 @@ bool TableHistory::Apply(Step& s, DataTable& table) {
 }
 
 bool TableHistory::Swap(Step& s, DataTable& table) {
-    if (s.first < 1 || s.first + s.shownRows > table.RowCount()) return false;
+    if (s.first < 0 || s.first + s.shownRows > table.RowCount()) return false;
     const int stored = s.rows.RowCount();
     s.rows = table.SpliceRows(s.first, s.shownRows, std::move(s.rows));
     s.shownRows = stored;
@@ -109,9 +144,25 @@ bool TableHistory::Move(std::deque<Step>& from, std::deque<Step>& to, DataTable&
         return false;
     }
     cursor = s.*reached;
+    FollowTable(table.Bytes());
+    s.rows.ShrinkToFit();
     s.bytes = StepBytes(s);
-    bytes_ += s.bytes;
-    to.push_back(std::move(s));
+    if (s.bytes > budget_) {
+        // It cannot be kept, and the steps beyond it no longer fit the table
+        // without it. The steps on the other side still do.
+        for (const Step& t : to) bytes_ -= t.bytes;
+        to.clear();
+        Trim();
+        return true;
+    }
+    const std::size_t bytes = s.bytes;
+    try {
+        to.push_back(std::move(s));
+    } catch (const std::bad_alloc&) {
+        Clear();  // the table has moved; without its step the others no longer fit
+        return true;
+    }
+    bytes_ += bytes;
     Trim();
     return true;
 }

@@ -1,8 +1,9 @@
 // Undo and redo of the table's changes. A step keeps only the rows a change
 // touched, and only on the side that is not in the table now: undoing swaps
 // the rows of the table with the step's, so the step then holds what redo
-// needs. Every data change of the table must be recorded for the steps to fit
-// the table; the header row (row 0) belongs to the language and is not kept.
+// needs (rows swapped wholesale change hands without a copy). Every change of
+// the table must be recorded for the steps to fit the table; a step may hold
+// the header row.
 #pragma once
 
 #include <cstddef>
@@ -24,34 +25,38 @@ struct TableCursor {
     bool operator==(const TableCursor&) const = default;
 };
 
-// A change found by comparing two tables: the data rows first .. first +
-// before.size() - 1 of the older table became the rows first .. first +
-// afterRows - 1 of the newer one; the rows above and below are equal.
-struct TableChange {
-    int first = 1;
-    TextRows before;
-    int afterRows = 0;
-    bool Empty() const { return before.RowCount() == 0 && afterRows == 0; }
-};
-
-// Compares the data rows of `before` and `after`; the changed rows are taken
-// out of `before`, which is left in an unspecified state.
+// Compares the rows of `before` and `after`, the header row too; the changed
+// rows are taken out of `before`, which is left in an unspecified state.
 TableChange DiffTables(DataTable&& before, const DataTable& after);
+
+// The memory of this machine, in bytes (0 when unknown).
+std::size_t MachineMemoryBytes();
+
+// What the history of a table of `tableBytes` may hold: two steps that each
+// replace the whole table, at least 64 MiB (a small table keeps a long
+// history), and at most an eighth of the machine's memory.
+std::size_t HistoryBudget(std::size_t tableBytes, std::size_t machineBytes);
 
 class TableHistory {
   public:
-    static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
+    // A budget that follows the table: HistoryBudget of the table's memory
+    // and the machine's, as of the latest step.
+    static constexpr std::size_t kFollowTable = 0;
 
-    explicit TableHistory(std::size_t budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+    explicit TableHistory(std::size_t budgetBytes = kFollowTable);
 
     // A change just made to the table; the redo steps go. The oldest steps go
-    // while the history holds more than its budget.
-    void Record(TableChange change, const TableCursor& before, const TableCursor& after);
+    // while the history holds more than its budget. A change that could not
+    // be recorded whole (or that alone exceeds the budget, or finds no memory
+    // for its step) empties the history: the older steps no longer fit the
+    // table. Recording never throws.
+    void Record(TableChange change, const TableCursor& before, const TableCursor& after) noexcept;
     // A reorder just made by DataTable::ReorderRows(order) of a table of
     // `rowsBefore` rows whose rows left out of `order` were wholly empty. The
-    // step keeps the order alone, however many rows it moved.
+    // step keeps the order alone, however many rows it moved. An empty order
+    // (a sort that found the rows in order and left the table alone) is no step.
     void RecordReorder(std::vector<int> order, int rowsBefore, const TableCursor& before,
-                       const TableCursor& after);
+                       const TableCursor& after) noexcept;
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -62,7 +67,10 @@ class TableHistory {
 
     // Takes the table back one step (or forward one) and gives the cursor of
     // the state reached. False when there is nothing to do, or when the table
-    // no longer fits the step (the history is then emptied).
+    // no longer fits the step (the history is then emptied). A step that
+    // alone exceeds the budget once it holds the other side is not kept: an
+    // undo then cannot be redone, a redo cannot be undone (and the older
+    // steps go with it), but an undo never costs the older undo steps.
     bool Undo(DataTable& table, TableCursor& cursor);
     bool Redo(DataTable& table, TableCursor& cursor);
     void Clear();
@@ -90,10 +98,12 @@ class TableHistory {
     bool Apply(Step& s, DataTable& table);
     static bool Swap(Step& s, DataTable& table);
     static bool Turn(Step& s, DataTable& table);
-    void Push(Step s);
+    void Push(Step s) noexcept;
     void Trim();
+    void FollowTable(std::size_t tableBytes);
 
-    std::size_t budget_;
+    std::size_t fixedBudget_;
+    std::size_t budget_ = 0;
     std::size_t bytes_ = 0;
     std::deque<Step> undo_;  // newest at the back
     std::deque<Step> redo_;  // next redo at the back

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "core/numbers.h"
@@ -87,20 +88,22 @@ OrderedKey MakeOrderedKey(long double v, std::size_t place) {
 // The places 0 .. n-1 in the order of their keys (no NaN among them), equal
 // keys in the order of their places, and where each value's run of places ends.
 struct KeyOrder {
-    std::vector<std::size_t> places;
+    BigArray<std::size_t> places;
     std::vector<bool> endsRun;  // places[i] is the last of its value
 };
 
-KeyOrder OrderOfKeys(const std::vector<long double>& keys) {
+KeyOrder OrderOfKeys(std::span<const long double> keys) {
     const std::size_t n = keys.size();
-    KeyOrder out{std::vector<std::size_t>(n), std::vector<bool>(n, true)};
+    KeyOrder out{BigArray<std::size_t>(), std::vector<bool>(n, true)};
+    out.places.resize(n);
     // The keys travel with their places: sorting pairs reads memory in order,
     // where sorting places alone would look every key up at random. Integer
     // keys of 16 bytes sort faster than extended ones.
     if constexpr (kExtendedIs80Bits) {
         if (n <= std::numeric_limits<std::uint32_t>::max()) {
-            std::vector<OrderedKey> sorted(n);
-            for (std::size_t i = 0; i < n; ++i) sorted[i] = MakeOrderedKey(keys[i], i);
+            BigArray<OrderedKey> sorted;
+            sorted.reserve(n);
+            for (std::size_t i = 0; i < n; ++i) sorted.push_back(MakeOrderedKey(keys[i], i));
             std::sort(sorted.begin(), sorted.end());
             for (std::size_t i = 0; i < n; ++i) {
                 out.places[i] = sorted[i].place;
@@ -130,15 +133,12 @@ int OperandColumn(int blockLeftColumn) {
 }
 
 void ClearTable(DataTable& table) {
-    for (int r = 1; r < table.RowCount(); ++r) {
-        table.SetCell(0, r, {});
-        table.SetCell(1, r, {});
-    }
+    table.ClearColumn(0, 1, table.RowCount() - 1);
+    table.ClearColumn(1, 1, table.RowCount() - 1);
 }
 
 void ClearColumn(DataTable& table, int blockLeftColumn) {
-    const int c = OperandColumn(blockLeftColumn);
-    for (int r = 1; r < table.RowCount(); ++r) table.SetCell(c, r, {});
+    table.ClearColumn(OperandColumn(blockLeftColumn), 1, table.RowCount() - 1);
 }
 
 void DeleteRows(DataTable& table, int topRow, int bottomRow) {
@@ -148,6 +148,8 @@ void DeleteRows(DataTable& table, int topRow, int bottomRow) {
     if (topRow <= bottomRow) table.EraseRows(topRow, bottomRow - topRow + 1);
     if (table.RowCount() < 2) table.SetRowCount(2);
 }
+
+namespace {
 
 // What the exchange sort does to equal keys, worked out so that it needs no
 // quadratic scan.
@@ -174,12 +176,11 @@ void DeleteRows(DataTable& table, int topRow, int bottomRow) {
 // front by g, a joining row is inserted just before the front. The insert
 // places depend only on the counts, so the ring is rebuilt afterwards by
 // placing the rows from the last inserted to the first into the free slots.
-std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys) {
+void ExchangeSortOrderInto(std::span<const long double> keys, BigArray<std::size_t>& order) {
     const std::size_t n = keys.size();
     const KeyOrder sorted = OrderOfKeys(keys);
-    const std::vector<std::size_t>& byKey = sorted.places;
+    const BigArray<std::size_t>& byKey = sorted.places;
 
-    std::vector<std::size_t> order;
     order.reserve(n);
     Fenwick smaller(n);       // the places of the keys below the current value
     std::size_t counted = 0;  // byKey[0 .. counted) are in `smaller`
@@ -218,7 +219,14 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys)
         }
         a = b;
     }
-    return order;
+}
+
+}  // namespace
+
+std::vector<std::size_t> ExchangeSortOrder(std::span<const long double> keys) {
+    BigArray<std::size_t> order;
+    ExchangeSortOrderInto(keys, order);
+    return std::vector<std::size_t>(order.begin(), order.end());
 }
 
 // The exchange sort takes the rows with a key that is not a number out as it
@@ -240,10 +248,13 @@ std::vector<int> SortRows(DataTable& table, int keyColumn, char sep) {
         // The rows whose key is a number, with their keys; nothing per row
         // for the others but a bit.
         std::vector<bool> numeric(static_cast<std::size_t>(last) + 1, false);
-        std::vector<int> numericRows;
-        std::vector<long double> numericKeys;
+        BigArray<int> numericRows;
+        BigArray<long double> numericKeys;
+        numericRows.reserve(static_cast<std::size_t>(last));
+        numericKeys.reserve(static_cast<std::size_t>(last));
         for (int r = 1; r <= last; ++r) {
-            const auto v = ParseNumber(table.Cell(keyColumn, r), sep);
+            const CellText key = table.Cell(keyColumn, r);
+            const auto v = ParseNumber(key, sep);
             if (!v || std::isnan(*v)) continue;
             numeric[static_cast<std::size_t>(r)] = true;
             numericRows.push_back(r);
@@ -251,8 +262,11 @@ std::vector<int> SortRows(DataTable& table, int keyColumn, char sep) {
         }
         sorted.reserve(static_cast<std::size_t>(last) + 2);
         sorted.push_back(0);
-        if (!numericRows.empty() && numericRows.front() < last) {  // a numeric key before the last row
-            for (std::size_t k : ExchangeSortOrder(numericKeys)) sorted.push_back(numericRows[k]);
+        if (!numericRows.empty() && numericRows[0] < last) {  // a numeric key before the last row
+            BigArray<std::size_t> order;
+            ExchangeSortOrderInto(std::span<const long double>(numericKeys.data(), numericKeys.size()),
+                                  order);
+            for (std::size_t k : order) sorted.push_back(numericRows[k]);
             for (int r = 1; r <= last; ++r)
                 if (!numeric[static_cast<std::size_t>(r)] && !table.RowEmpty(r)) sorted.push_back(r);
         } else {
@@ -262,6 +276,11 @@ std::vector<int> SortRows(DataTable& table, int keyColumn, char sep) {
         }
     }
     sorted.push_back(-1);  // the empty row added at the end
+    // Rows already in order, the last one empty: the table is left alone.
+    bool same = sorted.size() == static_cast<std::size_t>(table.RowCount());
+    for (std::size_t k = 0; same && k < sorted.size(); ++k)
+        same = sorted[k] < 0 || sorted[k] == static_cast<int>(k);
+    if (same) return {};
     table.ReorderRows(sorted);
     return sorted;
 }

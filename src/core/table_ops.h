@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "core/datatable.h"
@@ -34,12 +35,13 @@ void DeleteRows(DataTable& table, int topRow, int bottomRow);
 // which such rows stood. One empty row is added at the end. Keys beyond the
 // double range sort by their extended value. Gives the order applied by
 // DataTable::ReorderRows: row k now is the row order[k] was (-1: the new empty
-// row); rows not named were wholly empty. The table is unchanged should this
-// throw.
+// row); rows not named were wholly empty. An empty order: the rows were in
+// that order already, and the table is left untouched (no change, no undo
+// step). The table is unchanged should this throw.
 std::vector<int> SortRows(DataTable& table, int keyColumn, char sep);
 
 // The order in which the exchange sort leaves the keys: result[p] is the index
 // into `keys` of the key that ends at place p. O(n log n).
-std::vector<std::size_t> ExchangeSortOrder(const std::vector<long double>& keys);
+std::vector<std::size_t> ExchangeSortOrder(std::span<const long double> keys);
 
 }  // namespace kurv

@@ -1,11 +1,11 @@
-// Reading and writing the data file.
+// Reading and writing the data file: the File menu's first two items.
 #include <QFile>
+#include <QMenu>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "core/datafile_format.h"
-#include "table/stringgrid.h"
-#include "table/undo.h"
+#include "table/tableedit.h"
 
 namespace {
 
@@ -15,54 +15,54 @@ std::string PathBytes(const QString& name) {
 
 }  // namespace
 
-int TFormMain::FileFailureBox(const QString& text, const QString& caption) {
-    return MessageBox(nullptr, text, caption, MbAbort | MbRetry | MbIgnore, MsgIcon::Warning, MbRetry);
+void TFormMain::BuildDataFile() {
+    // Above the separator over Exit.
+    FillMenu(app_.itmFile,
+             {{"itmRead", kurv::TextId::ItemRead, "Ctrl+L", &TFormMain::itmReadClick},
+              {"itmWrite", kurv::TextId::ItemWrite, "Ctrl+S", &TFormMain::itmWriteClick}},
+             Qt::WindowShortcut, app_.itmFile->actions().value(0));
 }
 
 void TFormMain::itmReadClick() {
     const QString caption = Pick("Ошибка чтения файла", "Error reading file");
     std::string bytes;
     for (;;) {
-        const QString name = dialogs_->OpenFileName(this, lastOpenName_);
+        const QString name = dialogs_->OpenFileName(this, datafile_.lastOpenName);
         if (name.isEmpty()) return;
-        lastOpenName_ = name;
+        datafile_.lastOpenName = name;
         const kurv::FileReadResult r = kurv::ReadWholeFile(PathBytes(name), bytes, kurv::kDataFileMaxBytes);
         if (r == kurv::FileReadResult::Read) break;
         if (r == kurv::FileReadResult::TooLarge) {
-            MessageBox(nullptr, Pick(kurv::kFileTooLarge.rus, kurv::kFileTooLarge.eng), caption, MbOk,
-                       MsgIcon::Warning);
+            MessageBox(nullptr, Pick(kurv::kFileTooLarge), caption, MbOk, MsgIcon::Warning);
             return;
         }
         // Ignore ends the command like Abort: no file is open to read from.
-        if (FileFailureBox(Pick(kurv::kFileCannotOpen.rus, kurv::kFileCannotOpen.eng), caption) != MbRetry)
-            return;
+        if (FileFailureBox(Pick(kurv::kFileCannotOpen), caption) != MbRetry) return;
     }
-    const auto step = undo_->Begin();
-    if (kurv::ReadDataFile(table_, bytes) == kurv::DataFileRead::InvalidData) {
-        MessageBox(nullptr, Pick(kurv::kFileInvalidData.rus, kurv::kFileInvalidData.eng), caption, MbOk,
-                   MsgIcon::Warning);
+    TableEdit edit(*this);
+    if (kurv::ReadDataFile(data_, bytes) == kurv::DataFileRead::InvalidData) {
+        // The table is as it was.
+        MessageBox(nullptr, Pick(kurv::kFileInvalidData), caption, MbOk, MsgIcon::Warning);
         return;
     }
-    dataFiles_.read = {lastOpenName_.toStdString(), kurv::DataFingerprint(table_)};
-    TableChanged();
-    sgDataClick();
+    datafile_.files.read = {datafile_.lastOpenName.toStdString(), kurv::DataFingerprint(data_)};
+    edit.Done();
 }
 
 void TFormMain::itmWriteClick() {
     const QString caption = Pick("Ошибка записи файла", "Error writing file");
-    const std::string bytes = kurv::DataFileBytes(table_);
+    const std::string bytes = kurv::DataFileBytes(data_);
     for (;;) {
-        const QString name = dialogs_->SaveFileName(this, lastSaveName_);
+        const QString name = dialogs_->SaveFileName(this, datafile_.lastSaveName);
         if (name.isEmpty()) return;
-        lastSaveName_ = name;
+        datafile_.lastSaveName = name;
         const kurv::FileWriteResult r = kurv::WriteFileSafely(PathBytes(name), bytes);
         if (r == kurv::FileWriteResult::Written) {
-            dataFiles_.written = {name.toStdString(), kurv::DataFingerprint(table_)};
+            datafile_.files.written = {name.toStdString(), kurv::DataFingerprint(data_)};
             return;
         }
-        const QString text = r == kurv::FileWriteResult::OpenFailed
-                                 ? Pick(kurv::kFileCannotOpen.rus, kurv::kFileCannotOpen.eng)
-                                 : Pick(kurv::kFileCannotWrite.rus, kurv::kFileCannotWrite.eng);
+        const QString text = r == kurv::FileWriteResult::OpenFailed ? Pick(kurv::kFileCannotOpen)
+                                                                    : Pick(kurv::kFileCannotWrite);
         if (FileFailureBox(text, caption) != MbRetry) return;
     }
 }

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <future>
 
+#include "app/controls.h"
 #include "app/formmain.h"
 #include "core/fit_check.h"
 
@@ -13,32 +14,26 @@ namespace {
 // Below this many pairs the check costs less than starting a thread.
 constexpr std::size_t kCheckBesideFrom = 20000;
 
-const char* const kTip[2] = {
-    "Данные плохо обусловлены для этого вида: показанные цифры коэффициентов могут быть неточны.",
-    "The data are ill-conditioned for this kind: the shown digits of the coefficients may be wrong.",
-};
-
 }  // namespace
 
-void TFormMain::BuildFitWarning(QWidget* parent) {
+void TFormMain::BuildFitWarning() {
     // Right of PanelA3 and above lblMaxErr's right end: the only free corner of
     // the group box, which keeps its designed size at every window size.
-    lblFitWarning = new QLabel(parent);
-    lblFitWarning->setObjectName("lblFitWarning");
-    lblFitWarning->setAccessibleDescription("lblFitWarning");
-    lblFitWarning->setPixmap(
+    fit_.lblFitWarning = new QLabel(fit_.GroupBoxKoef);
+    fit_.lblFitWarning->setObjectName("lblFitWarning");
+    fit_.lblFitWarning->setPixmap(
         QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(12, 12));
-    lblFitWarning->setAlignment(Qt::AlignCenter);
-    lblFitWarning->setGeometry(169, 92, 14, 17);
-    lblFitWarning->hide();
-    SetFitWarningLanguage(LanguageIndex);
+    fit_.lblFitWarning->setAlignment(Qt::AlignCenter);
+    fit_.lblFitWarning->setGeometry(169, 92, 14, 17);
+    fit_.lblFitWarning->hide();
+    Captioned(
+        fit_.lblFitWarning,
+        {"Данные плохо обусловлены для этого вида: показанные цифры коэффициентов могут быть неточны.",
+         "The data are ill-conditioned for this kind: the shown digits of the coefficients may be wrong."},
+        Caption::Role::ToolTip);
 }
 
-void TFormMain::SetFitWarningLanguage(int language) {
-    lblFitWarning->setToolTip(QString::fromUtf8(kTip[language == 1 ? 1 : 0]));
-}
-
-std::future<bool> TFormMain::StartFitCheck(int kind, bool solved) {
+std::future<bool> TFormMain::StartFitCheck(kurv::FitKind kind, bool solved) {
     // A failed solution has been reported already.
     if (!solved) return std::async(std::launch::deferred, [] { return false; });
     // A long check runs on its own thread; the pairs stay as they are until
@@ -46,6 +41,6 @@ std::future<bool> TFormMain::StartFitCheck(int kind, bool solved) {
     const kurv::CountingPairs& pairs = recalc_.pairs;
     const auto policy = pairs.x.size() >= kCheckBesideFrom ? std::launch::async : std::launch::deferred;
     return std::async(policy, [kind, c = FitCoefficients, &pairs] {
-        return kurv::CheckFit(static_cast<kurv::FitKind>(kind), c, pairs.x, pairs.y).unreliable;
+        return kurv::CheckFit(kind, c, pairs.x, pairs.y).unreliable;
     });
 }

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "core/uitext.h"
+#include "i18n/uistring.h"
 
 namespace {
 
@@ -39,17 +40,15 @@ TFormCompare::TFormCompare(QWidget* owner) : QWidget(owner, Qt::Tool) {
 }
 
 QString TFormCompare::Pick(const char* russian, const char* english) const {
-    return QString::fromUtf8(language_ == 1 ? english : russian);
+    return UiString(russian, english).In(language_);
 }
 
 void TFormCompare::ApplyLanguage(int language) {
     language_ = language == 1 ? 1 : 0;
     setWindowTitle(Pick("Сравнение видов функции", "Function types compared"));
     gridCompare->setHorizontalHeaderLabels(
-        {Pick("Вид функции", "Type of function"),
-         QString::fromUtf8(kurv::UiText(kurv::TextId::RmsLabel, language_)),
-         QString::fromUtf8(kurv::UiText(kurv::TextId::MaxErrorLabel, language_)),
-         Pick("Формула", "Formula")});
+        {Pick("Вид функции", "Type of function"), UiString(kurv::TextId::RmsLabel).In(language_),
+         UiString(kurv::TextId::MaxErrorLabel).In(language_), Pick("Формула", "Formula")});
     Render();
 }
 
@@ -75,7 +74,7 @@ QString TFormCompare::CellText(int kind, Column column) const {
 }
 
 void TFormCompare::Render() {
-    auto ui = [this](kurv::TextId id) { return QString::fromUtf8(kurv::UiText(id, language_)); };
+    auto ui = [this](kurv::TextId id) { return UiString(id).In(language_); };
     for (int k = 0; k < 3; ++k) {
         QString texts[ColumnCount] = {ui(kurv::TextId::KindLinear + k)};
         QString tip;

@@ -1,14 +1,11 @@
 // The recalculation: reads the whole table, fits the chosen polynomial and
-// rewrites every result display. It runs on every change that can affect a
-// result. When the table, the kind and the separator are those of the last run
-// that ended without a message box, the arithmetic cannot come out otherwise:
-// the run then shows what that run found and only redoes its cheap parts.
-#include <QAction>
+// rewrites every result display, in the phases below. It runs on every change
+// that can affect a result. When the table, the kind and the separator are
+// those of the last run that ended without a message box, the arithmetic
+// cannot come out otherwise: the run then shows what that run found and only
+// redoes its cheap parts.
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <cmath>
 #include <future>
 #include <vector>
 
@@ -16,13 +13,19 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "app/qtext.h"
-#include "core/curve.h"
 #include "core/numbers.h"
 #include "core/recalc.h"
-#include "output/chartview.h"
 #include "table/stringgrid.h"
 
 using kurv::TextId;
+
+// What the phases of one run share.
+struct TFormMain::Run {
+    kurv::FitKind kind = kurv::FitKind::Linear;
+    bool same = false;      // nothing has changed since the last run that ended without a box
+    bool boxShown = false;  // the solution faulted and said so
+    std::future<bool> fitUnreliable;
+};
 
 namespace {
 
@@ -38,19 +41,7 @@ class RunningFlag {
     bool& flag_;
 };
 
-// The overflow text followed by where the value is: its row and its column's heading.
-kurv::ArithmeticError LocatedOverflow(const kurv::CellOverflow& e, const QString& place,
-                                      const QString& heading) {
-    return kurv::ArithmeticError(std::string(e.what()) + " " + place.arg(e.row).arg(heading).toStdString());
-}
-
 }  // namespace
-
-void TFormMain::SetFitKindChecks(int kind) {
-    SetCheckedByCode(itmLine, kind == 0);
-    SetCheckedByCode(itmDouble, kind == 1);
-    SetCheckedByCode(itmCubic, kind == 2);
-}
 
 void TFormMain::sgDataClick() {
     // Giving the table the focus at the end of a run raises the table's focus
@@ -59,133 +50,145 @@ void TFormMain::sgDataClick() {
     if (recalc_.running) return;
     const RunningFlag running(recalc_.running);
 
-    const int kind = ComboBox1->currentIndex();
-    const bool same = recalc_.memo.Matches(table_.Revision(), kind, sep_);
-    recalc_.memo.Forget();  // until this run ends without a message box
-    kurv::CountingPairs& pairs = recalc_.pairs;
-    const QString overflowPlace = Pick(kurv::kOverflowPlace.rus, kurv::kOverflowPlace.eng);
-
-    // A rejected text ends the run here, before anything is shown.
-    if (!same) {
-        lblFitWarning->hide();  // until this run's fit has been checked
-        if (!recalc_.read.Matches(table_.Revision(), 0, sep_)) {
-            recalc_.read.Forget();
-            try {
-                kurv::ReadCountingPairs(table_, sep_, pairs);
-            } catch (const kurv::CellOverflow& e) {
-                throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
-            }
-            recalc_.read.Remember(table_.Revision(), 0, sep_);
-        }
-    }
-
-    CompareAfterRead(same, kind);
-
-    if (!kurv::EnoughPairs(kind, pairs.sums.n)) {
-        for (TPanel* p : PanelA) p->setText(Text(TextId::InsufficientData));
-        PanelResult->setText(Text(TextId::FillTheTable));
-        Chart1->hide();
-        btnCopy->setEnabled(false);
-        btnGraphCopy->setEnabled(false);
-        btnPrint->setEnabled(false);
-        recalc_.memo.Remember(table_.Revision(), kind, sep_);
+    Run run = StartRun();
+    ReadPairs(run);  // a rejected text ends the run here, before anything is shown
+    CompareAfterRead(run.same, run.kind);
+    if (!kurv::EnoughPairs(run.kind, recalc_.pairs.sums.n)) {
+        ShowInsufficientData(run);
         return;
     }
+    SolveFit(run);
+    ShowCoefficients(run);
+    FitPairsAndColumn(run);  // an overflow ends the run here, with the rows before it written
+    ShowErrorMeasures(run);
+    if (!run.same) ShowFitOnChart();
+    EndRun(run);
+}
 
-    // The check marks first: a chosen item has already flipped its own.
-    SetFitKindChecks(kind);
-    bool boxShown = false;
-    if (!same && kurv::Solve(kind, pairs.sums, FitCoefficients) == kurv::SolveResult::Fault) {
-        MessageBox(this, Text(TextId::CoefficientsUndetermined), Text(TextId::CannotCalculate), MbOk,
-                   MsgIcon::None);
-        boxShown = true;
+TFormMain::Run TFormMain::StartRun() {
+    const kurv::FitKind kind = CurrentKind();
+    const bool same = recalc_.memo.Matches(data_.Revision(), kind, sep_);
+    recalc_.memo.Forget();  // until this run ends without a message box
+    recalc_.focusReturn.Forget();
+    Run run;
+    run.kind = kind;
+    run.same = same;
+    return run;
+}
+
+namespace {
+
+// The overflow text followed by where the value is: its row and its column's heading.
+kurv::ArithmeticError LocatedOverflow(const kurv::CellOverflow& e, const QString& place,
+                                      const QString& heading) {
+    return kurv::ArithmeticError(std::string(e.what()) + " " + place.arg(e.row).arg(heading).toStdString());
+}
+
+}  // namespace
+
+// The pairs come from the table once for every change of it: a new kind reuses them.
+void TFormMain::ReadPairs(Run& run) {
+    if (run.same) return;
+    fit_.lblFitWarning->hide();  // until this run's fit has been checked
+    if (recalc_.read.Matches(data_.Revision(), sep_)) return;
+    recalc_.read.Forget();
+    try {
+        kurv::ReadCountingPairs(data_, sep_, recalc_.pairs);
+    } catch (const kurv::CellOverflow& e) {
+        throw LocatedOverflow(e, Pick(kurv::kOverflowPlace), Text(TextId::HeaderTrueY + e.col));
     }
+    recalc_.read.Remember(data_.Revision(), sep_);
+}
 
+void TFormMain::ShowInsufficientData(Run& run) {
+    ShowNoCoefficients();
+    SetFitOnShow(false);
+    recalc_.memo.Remember(data_.Revision(), run.kind, sep_);
+}
+
+void TFormMain::SolveFit(Run& run) {
+    // The check marks first: a chosen item has already flipped its own.
+    SetFitKindChecks(run.kind);
+    if (run.same || kurv::Solve(run.kind, recalc_.pairs.sums, FitCoefficients) != kurv::SolveResult::Fault)
+        return;
+    MessageBox(this, Text(TextId::CoefficientsUndetermined), Text(TextId::CannotCalculate), MbOk,
+               MsgIcon::None);
+    run.boxShown = true;
+}
+
+void TFormMain::ShowCoefficients(Run& run) {
     const double a[4] = {FitCoefficients.a0, FitCoefficients.a1, FitCoefficients.a2, FitCoefficients.a3};
     for (int i = 0; i < 4; ++i) {
         CoefficientTexts[i] = kurv::CoefficientText(a[i], sep_);
-        PanelA[i]->setText(QString("A%1 = ").arg(i) + Q(CoefficientTexts[i]));
+        fit_.PanelA[i]->setText(QString("A%1 = ").arg(i) + Q(CoefficientTexts[i]));
     }
-    PanelResult->setText(Q(kurv::FormulaText(FitCoefficients, kind, CoefficientTexts)));
+    fit_.PanelResult->setText(Q(kurv::FormulaText(FitCoefficients, run.kind, CoefficientTexts)));
+    SetFitOnShow(true);
+    fit_.PanelA[2]->setVisible(run.kind != kurv::FitKind::Linear);
+    fit_.PanelA[3]->setVisible(run.kind == kurv::FitKind::Cubic);
+}
 
-    Chart1->show();
-    btnCopy->setEnabled(true);
-    btnGraphCopy->setEnabled(true);
-    btnPrint->setEnabled(true);
-    PanelA[2]->setVisible(kind == 1 || kind == 2);
-    PanelA[3]->setVisible(kind == 2);
-
-    // The fitted column and the error measures. An overflow ends the run with
-    // the rows before it written (its check is then left unused). The second
-    // opinion on the fit is formed meanwhile.
-    std::future<bool> fitUnreliable;
-    if (!same) {
-        kurv::ErrorMeasures errors;
-        auto writeFitted = [&] {
-            // Column 2 does not feed the pairs: they still hold for the table written.
-            const bool pairsHeld = recalc_.read.Matches(table_.Revision(), 0, sep_);
-            const std::vector<double>& fitted = recalc_.fitted;
-            kurv::WriteFittedColumn(table_, pairs.rows, fitted, sep_);
-            if (!fitted.empty()) sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
-            if (pairsHeld) recalc_.read.Remember(table_.Revision(), 0, sep_);
-        };
-        fitUnreliable = StartFitCheck(kind, !boxShown);
-        try {
-            kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
-        } catch (const kurv::CellOverflow& e) {
-            writeFitted();
-            throw LocatedOverflow(e, overflowPlace, Text(TextId::HeaderTrueY + e.col));
-        }
+// The fitted column and the error measures, while the stable second solution
+// checks the shown digits. An overflow ends the run with the rows before it
+// written (its check is then left unused).
+void TFormMain::FitPairsAndColumn(Run& run) {
+    if (run.same) return;
+    const kurv::CountingPairs& pairs = recalc_.pairs;
+    auto writeFitted = [&] {
+        // Column 2 does not feed the pairs: they still hold for the table written.
+        const bool pairsHeld = recalc_.read.Matches(data_.Revision(), sep_);
+        const std::vector<double>& fitted = recalc_.fitted;
+        kurv::WriteFittedColumn(data_, pairs.rows, fitted, sep_);
+        if (!fitted.empty())
+            table_.sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
+        if (pairsHeld) recalc_.read.Remember(data_.Revision(), sep_);
+    };
+    run.fitUnreliable = StartFitCheck(run.kind, !run.boxShown);
+    kurv::ErrorMeasures errors;
+    try {
+        kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
+    } catch (const kurv::CellOverflow& e) {
         writeFitted();
-        recalc_.sigma = errors.Sigma();
-        recalc_.maxError = errors.maxError;
+        throw LocatedOverflow(e, Pick(kurv::kOverflowPlace), Text(TextId::HeaderTrueY + e.col));
     }
-    const double sigma = recalc_.sigma;
-    lblSigma->setText(Q(kurv::ErrorMeasureText(sigma, sep_)));
-    lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
-    if (!same) lblFitWarning->setVisible(fitUnreliable.get());
+    writeFitted();
+    recalc_.sigma = errors.Sigma();
+    recalc_.maxError = errors.maxError;
+}
 
-    if (!same) {
-        // The chart: the measured points coloured by their residuals, then the
-        // fitted curve across their X extent, both refilled in place.
-        Chart1->ClearAll();
-        double xmin = 0, xmax = 0;
-        {
-            TChart::Fill points =
-                Chart1->Refill(1, {kResidualColours.begin(), kResidualColours.end()}, pairs.rows.size());
-            for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
-                const double y = pairs.y[i];
-                const double x = pairs.x[i];
-                const double d = std::fabs(y - recalc_.fitted[i]);
-                points.Add(x, y, static_cast<std::uint8_t>(kurv::ClassOfResidual(d, sigma)));
-                if (i == 0 || x < xmin) xmin = x;
-                if (i == 0 || x > xmax) xmax = x;
-            }
-        }
-        if (pairs.sums.n > 0) {
-            const std::vector<double> xs = kurv::CurveSampleXs(xmin, xmax);
-            TChart::Fill curve = Chart1->Refill(2, {QColor()}, xs.size());
-            for (double x : xs) curve.Add(x, kurv::Evaluate(FitCoefficients, x));
-        }
-    }
-    if (!boxShown) recalc_.memo.Remember(table_.Revision(), kind, sep_);
+void TFormMain::ShowErrorMeasures(Run& run) {
+    fit_.lblSigma->setText(Q(kurv::ErrorMeasureText(recalc_.sigma, sep_)));
+    fit_.lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
+    if (!run.same) fit_.lblFitWarning->setVisible(run.fitUnreliable.get());
+}
 
-    // Back to the table, and the evaluation points follow the curve.
-    sgData->setFocus(Qt::OtherFocusReason);
-    for (EvaluationRow& row : evalRows_) MaskEditX1Change(row.edit);
+// Back to the table, and the evaluation points follow the curve.
+void TFormMain::EndRun(Run& run) {
+    if (!run.boxShown) recalc_.memo.Remember(data_.Revision(), run.kind, sep_);
+    table_.sgData->setFocus(Qt::OtherFocusReason);
+    // With the window inactive (a box has just closed) the focus arrives when it
+    // is active again: that focus-in is this run's, not a new entry.
+    if (!table_.sgData->hasFocus()) recalc_.focusReturn.Remember(data_.Revision(), run.kind, sep_);
+    RefreshEvaluationPoints();
+}
+
+void TFormMain::sgDataEnter() {
+    const bool ownFocusReturn = recalc_.focusReturn.Matches(data_.Revision(), CurrentKind(), sep_);
+    recalc_.focusReturn.Forget();
+    if (!ownFocusReturn) sgDataClick();
 }
 
 void TFormMain::itmLineClick() {
-    ComboBox1->setCurrentIndex(0);
+    fit_.ComboBox1->setCurrentIndex(static_cast<int>(kurv::FitKind::Linear));
     sgDataClick();
 }
 
 void TFormMain::itmDoubleClick() {
-    ComboBox1->setCurrentIndex(1);
+    fit_.ComboBox1->setCurrentIndex(static_cast<int>(kurv::FitKind::Quadratic));
     sgDataClick();
 }
 
 void TFormMain::itmCubicClick() {
-    ComboBox1->setCurrentIndex(2);
+    fit_.ComboBox1->setCurrentIndex(static_cast<int>(kurv::FitKind::Cubic));
     sgDataClick();
 }

@@ -26,8 +26,8 @@ std::optional<TChart::Hit> TChart::HitTest(QPointF pos) const {
     if (!m.valid || !m.plot.contains(pos)) return std::nullopt;
     // The topmost series first: the later ones are drawn over the earlier.
     for (int index = kSeriesCount; index >= 1; --index) {
-        const ChartSeries& s = m_series[size_t(index - 1)].data;
-        const SeriesLook& look = m_look[size_t(index - 1)];
+        const ChartSeries& s = series_[size_t(index - 1)].data;
+        const SeriesLook& look = look_[size_t(index - 1)];
         if (s.Empty()) continue;
         int best = -1;
         double bestD = INFINITY;
@@ -76,7 +76,7 @@ void TChart::ZoomToRect(QRectF r) {
     if (!(x1 > x0) || !(y1 > y0)) return;
     chart::LimitRange(x0, x1);
     chart::LimitRange(y0, y1);
-    m_zoomed = true;
+    zoomed_ = true;
     ApplyRanges({x0, x1}, {y0, y1});
 }
 
@@ -88,29 +88,29 @@ void TChart::PanBy(QPointF d) {
     // Stop at the edge of the showable range instead of running off it.
     if (!(x.lo >= -chart::kRangeLimit && x.hi <= chart::kRangeLimit && x.hi > x.lo)) x = {m.x0, m.x1};
     if (!(y.lo >= -chart::kRangeLimit && y.hi <= chart::kRangeLimit && y.hi > y.lo)) y = {m.y0, m.y1};
-    m_zoomed = true;
+    zoomed_ = true;
     ApplyRanges(x, y);
 }
 
 void TChart::Press(QMouseEvent* event) {
     event->accept();
-    if (m_drag != Drag::None) return;  // a second button during a drag
-    m_dragButton = event->button();
-    m_pressPos = event->position().toPoint();
-    m_lastPos = event->position();
-    m_moved = false;
-    const QPointF scenePos = mapToScene(m_pressPos);
+    if (drag_ != Drag::None) return;  // a second button during a drag
+    dragButton_ = event->button();
+    pressPos_ = event->position().toPoint();
+    lastPos_ = event->position();
+    moved_ = false;
+    const QPointF scenePos = mapToScene(pressPos_);
     if (auto hit = HitTest(scenePos)) {
-        m_drag = Drag::SeriesPress;
-        emit seriesClicked(hit->series, hit->index, event->button(), event->modifiers(), m_pressPos);
+        drag_ = Drag::SeriesPress;
+        emit seriesClicked(hit->series, hit->index, event->button(), event->modifiers(), pressPos_);
         return;
     }
     if (event->button() == Qt::LeftButton)
-        m_drag = Drag::Zoom;
+        drag_ = Drag::Zoom;
     else if (event->button() == Qt::RightButton)
-        m_drag = Drag::Pan;
+        drag_ = Drag::Pan;
     else
-        m_drag = Drag::Other;
+        drag_ = Drag::Other;
 }
 
 void TChart::mousePressEvent(QMouseEvent* event) {
@@ -123,59 +123,59 @@ void TChart::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TChart::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    if (m_drag == Drag::None) return;
+    if (drag_ == Drag::None) return;
     const QPoint pos = event->position().toPoint();
-    if (!m_moved && (pos - m_pressPos).manhattanLength() > kDragThreshold) m_moved = true;
-    if (!m_moved) return;
-    if (m_drag == Drag::Zoom) {
-        m_band->setGeometry(QRect(m_pressPos, pos).normalized());
-        m_band->show();
-    } else if (m_drag == Drag::Pan) {
-        PanBy(event->position() - m_lastPos);
-        m_lastPos = event->position();
+    if (!moved_ && (pos - pressPos_).manhattanLength() > kDragThreshold) moved_ = true;
+    if (!moved_) return;
+    if (drag_ == Drag::Zoom) {
+        band_->setGeometry(QRect(pressPos_, pos).normalized());
+        band_->show();
+    } else if (drag_ == Drag::Pan) {
+        PanBy(event->position() - lastPos_);
+        lastPos_ = event->position();
     }
 }
 
 void TChart::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (m_drag == Drag::None || event->button() != m_dragButton) return;
-    const Drag drag = m_drag;
-    m_drag = Drag::None;
-    m_band->hide();
+    if (drag_ == Drag::None || event->button() != dragButton_) return;
+    const Drag drag = drag_;
+    drag_ = Drag::None;
+    band_->hide();
     const QPoint pos = event->position().toPoint();
-    if (!m_moved && (pos - m_pressPos).manhattanLength() > kDragThreshold) m_moved = true;
-    if (drag == Drag::Zoom && m_moved) {
-        ZoomToRect(QRectF(mapToScene(m_pressPos), mapToScene(pos)));
+    if (!moved_ && (pos - pressPos_).manhattanLength() > kDragThreshold) moved_ = true;
+    if (drag == Drag::Zoom && moved_) {
+        ZoomToRect(QRectF(mapToScene(pressPos_), mapToScene(pos)));
         return;
     }
-    if (drag == Drag::Pan && m_moved) {
-        PanBy(event->position() - m_lastPos);
+    if (drag == Drag::Pan && moved_) {
+        PanBy(event->position() - lastPos_);
         return;
     }
-    if (drag != Drag::SeriesPress && m_moved) return;
-    const Qt::MouseButton button = m_dragButton;
+    if (drag != Drag::SeriesPress && moved_) return;
+    const Qt::MouseButton button = dragButton_;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const QPoint global = event->globalPosition().toPoint();
     emit clicked(button, modifiers, pos);
-    if (button == Qt::RightButton && !m_moved) OpenContextMenu(pos, global, modifiers);
+    if (button == Qt::RightButton && !moved_) OpenContextMenu(pos, global, modifiers);
 }
 
 void TChart::SetPopupMenu(QMenu* menu) {
-    m_popup = menu;
+    popup_ = menu;
 }
 
 void TChart::OpenContextMenu(QPoint viewportPos, QPoint globalPos, Qt::KeyboardModifiers modifiers) {
     // Through the event, so the context-menu policy applies as usual.
     QContextMenuEvent e(QContextMenuEvent::Mouse, viewportPos, globalPos, modifiers);
-    m_ownMenuEvent = true;
+    ownMenuEvent_ = true;
     QCoreApplication::sendEvent(viewport(), &e);
-    m_ownMenuEvent = false;
+    ownMenuEvent_ = false;
 }
 
 bool TChart::viewportEvent(QEvent* event) {
     // The platform asks for the menu on the right press (X11) or release: the
     // press may start a scroll, so the menu opens from our own release instead.
-    if (event->type() == QEvent::ContextMenu && !m_ownMenuEvent &&
+    if (event->type() == QEvent::ContextMenu && !ownMenuEvent_ &&
         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) {
         event->accept();
         return true;
@@ -184,13 +184,13 @@ bool TChart::viewportEvent(QEvent* event) {
 }
 
 void TChart::contextMenuEvent(QContextMenuEvent* event) {
-    if (!m_popup) {
+    if (!popup_) {
         event->ignore();
         return;
     }
     const QPoint global = event->reason() == QContextMenuEvent::Mouse
                               ? event->globalPos()
                               : viewport()->mapToGlobal(viewport()->rect().center());
-    m_popup->popup(global);
+    popup_->popup(global);
     event->accept();
 }

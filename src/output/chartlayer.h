@@ -7,21 +7,21 @@
 
 class TChart::Layer : public QGraphicsItem {
   public:
-    Layer(TChart* owner, QGraphicsItem* parent) : QGraphicsItem(parent), m_owner(owner) {
+    Layer(TChart* owner, QGraphicsItem* parent) : QGraphicsItem(parent), owner_(owner) {
         setAcceptedMouseButtons(Qt::NoButton);
         setAcceptHoverEvents(false);
     }
-    QRectF boundingRect() const override { return m_bounds; }
+    QRectF boundingRect() const override { return bounds_; }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
-        m_owner->Paint(painter);
+        owner_->Paint(painter);
     }
     void SetBounds(const QRectF& r) {
-        if (r == m_bounds) return;
+        if (r == bounds_) return;
         prepareGeometryChange();
-        m_bounds = r;
+        bounds_ = r;
     }
 
   private:
-    TChart* m_owner;
-    QRectF m_bounds;
+    TChart* owner_;
+    QRectF bounds_;
 };

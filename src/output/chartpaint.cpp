@@ -32,8 +32,8 @@ void TChart::Paint(QPainter* p) const {
     p->setRenderHint(QPainter::Antialiasing, false);
     p->setClipRect(m.plot);
     // Inner ticks of the left axis (Qt draws only the outer ones), at the major ticks.
-    if (m_axisY->tickType() == QValueAxis::TicksDynamic && m_axisY->tickInterval() > 0) {
-        const double step = m_axisY->tickInterval(), anchor = m_axisY->tickAnchor();
+    if (axisY_->tickType() == QValueAxis::TicksDynamic && axisY_->tickInterval() > 0) {
+        const double step = axisY_->tickInterval(), anchor = axisY_->tickAnchor();
         double v = anchor - std::floor((anchor - m.y0) / step) * step;
         p->setPen(QPen(Qt::black, 1));
         for (int i = 0; i < 100 && v <= m.y1; ++i, v += step) {
@@ -42,13 +42,13 @@ void TChart::Paint(QPainter* p) const {
         }
     }
     for (int index = 1; index <= kSeriesCount; ++index) {
-        const ChartSeries& s = m_series[size_t(index - 1)].data;
-        const SeriesLook& look = m_look[size_t(index - 1)];
+        const ChartSeries& s = series_[size_t(index - 1)].data;
+        const SeriesLook& look = look_[size_t(index - 1)];
         if (s.Empty()) continue;
         if (look.kind == SeriesLook::Kind::FastLine) {
             PaintCurve(p, m, s, look);
         } else if (look.pointer == SeriesLook::Pointer::Rectangle) {
-            PaintRectangles(p, m, m_series[size_t(index - 1)], look);
+            PaintRectangles(p, m, series_[size_t(index - 1)], look);
         } else {
             const double h = look.pointerSize;
             const QRectF area = m.plot.adjusted(-h, -h, h, h);
@@ -183,9 +183,9 @@ void TChart::PaintMarks(QPainter* p, const Mapping& m) const {
     p->save();
     p->setFont(font);
     for (int index = 1; index <= kSeriesCount; ++index) {
-        const Series& series = m_series[size_t(index - 1)];
+        const Series& series = series_[size_t(index - 1)];
         const ChartSeries& s = series.data;
-        const SeriesLook& look = m_look[size_t(index - 1)];
+        const SeriesLook& look = look_[size_t(index - 1)];
         if (!series.marksVisible || s.Empty() || look.kind != SeriesLook::Kind::Points) continue;
         if (series.markCache.size() != s.Size()) {
             series.markCache.assign(s.Size(), QString());

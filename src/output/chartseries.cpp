@@ -16,70 +16,70 @@ bool FiniteLess(double a, double b) {
 }  // namespace
 
 void ChartSeries::Clear() {
-    ++m_revision;
-    m_x.clear();
-    m_y.clear();
-    m_class.clear();
-    m_labels.clear();
-    m_palette.assign(1, QColor());
-    m_hasExtent = m_grew = false;
-    m_orderStale = true;
+    ++revision_;
+    x_.clear();
+    y_.clear();
+    class_.clear();
+    labels_.clear();
+    palette_.assign(1, QColor());
+    hasExtent_ = grew_ = false;
+    orderStale_ = true;
 }
 
 void ChartSeries::Start(std::vector<QColor> palette, std::size_t expected) {
     Clear();
     if (palette.empty()) palette.push_back(QColor());
-    m_palette = std::move(palette);
-    m_x.reserve(expected);
-    m_y.reserve(expected);
-    m_class.reserve(expected);
+    palette_ = std::move(palette);
+    x_.reserve(expected);
+    y_.reserve(expected);
+    class_.reserve(expected);
 }
 
 void ChartSeries::Add(double x, double y, const QString& label, const QColor& colour) {
-    auto at = std::find(m_palette.begin(), m_palette.end(), colour);
-    if (at == m_palette.end()) {
+    auto at = std::find(palette_.begin(), palette_.end(), colour);
+    if (at == palette_.end()) {
         // A byte per point holds the class: beyond 256 colours the last one is reused.
-        if (m_palette.size() < 256) m_palette.push_back(colour);
-        at = m_palette.end() - 1;
+        if (palette_.size() < 256) palette_.push_back(colour);
+        at = palette_.end() - 1;
     }
-    if (!label.isEmpty() && m_labels.size() < m_x.size()) m_labels.resize(m_x.size());
-    if (!m_labels.empty() || !label.isEmpty()) m_labels.push_back(label);
-    Add(x, y, std::uint8_t(at - m_palette.begin()));
+    if (!label.isEmpty() && labels_.size() < x_.size()) labels_.resize(x_.size());
+    if (!labels_.empty() || !label.isEmpty()) labels_.push_back(label);
+    Add(x, y, std::uint8_t(at - palette_.begin()));
 }
 
 void ChartSeries::Release() {
     Clear();
-    for (auto* v : {&m_x, &m_y, &m_orderX}) v->shrink_to_fit();
-    m_class.shrink_to_fit();
-    m_labels.shrink_to_fit();
-    m_order.clear();
-    m_order.shrink_to_fit();
-    m_identity = true;
+    for (auto* v : {&x_, &y_, &orderX_}) v->shrink_to_fit();
+    class_.shrink_to_fit();
+    labels_.shrink_to_fit();
+    order_.clear();
+    order_.shrink_to_fit();
+    identity_ = true;
 }
 
 void ChartSeries::MakeOrder() const {
-    m_orderStale = false;
-    const std::size_t n = m_x.size();
-    if (std::is_sorted(m_x.begin(), m_x.end(), FiniteLess)) {
-        m_identity = true;
+    orderStale_ = false;
+    const std::size_t n = x_.size();
+    if (std::is_sorted(x_.begin(), x_.end(), FiniteLess)) {
+        identity_ = true;
         return;
     }
     // The same X as the last sort (bit for bit): its order still holds.
-    if (!m_identity && m_orderX.size() == n && m_order.size() == n &&
-        std::memcmp(m_orderX.data(), m_x.data(), n * sizeof(double)) == 0)
+    if (!identity_ && orderX_.size() == n && order_.size() == n &&
+        std::memcmp(orderX_.data(), x_.data(), n * sizeof(double)) == 0)
         return;
-    m_identity = false;
+    identity_ = false;
     // Sorted as (X, arrival) pairs side by side: far fewer cache misses than
     // sorting indices that look their X up. The arrival index breaks ties, so
     // the order is the stable one.
     std::vector<std::pair<double, std::uint32_t>> keyed(n);
-    for (std::size_t i = 0; i < n; ++i) keyed[i] = {m_x[i], std::uint32_t(i)};
+    for (std::size_t i = 0; i < n; ++i) keyed[i] = {x_[i], std::uint32_t(i)};
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         if (FiniteLess(a.first, b.first)) return true;
         if (FiniteLess(b.first, a.first)) return false;
         return a.second < b.second;
     });
-    m_order.resize(n);
-    for (std::size_t i = 0; i < n; ++i) m_order[i] = keyed[i].second;
-    m_orderX.assign(m_x.begin(), m_x.end());
+    order_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) order_[i] = keyed[i].second;
+    orderX_.assign(x_.begin(), x_.end());
 }

@@ -14,22 +14,22 @@
 
 class ChartSeries {
   public:
-    std::size_t Size() const { return m_x.size(); }
-    bool Empty() const { return m_x.empty(); }
+    std::size_t Size() const { return x_.size(); }
+    bool Empty() const { return x_.empty(); }
 
     // Points by arrival index.
-    double X(std::size_t k) const { return m_x[k]; }
-    double Y(std::size_t k) const { return m_y[k]; }
+    double X(std::size_t k) const { return x_[k]; }
+    double Y(std::size_t k) const { return y_[k]; }
     // The point's own colour; invalid: the series' colour.
-    const QColor& Colour(std::size_t k) const { return m_palette[m_class[k]]; }
+    const QColor& Colour(std::size_t k) const { return palette_[class_[k]]; }
     // The point's own label; empty when it has none.
-    QString Label(std::size_t k) const { return k < m_labels.size() ? m_labels[k] : QString(); }
+    QString Label(std::size_t k) const { return k < labels_.size() ? labels_[k] : QString(); }
 
     // The arrival index of the point at position i by ascending X (equal X
     // keep the order they came in, NaN last).
     std::size_t Sorted(std::size_t i) const {
-        if (m_orderStale) MakeOrder();
-        return m_identity ? i : m_order[i];
+        if (orderStale_) MakeOrder();
+        return identity_ ? i : order_[i];
     }
 
     // Empties the series; its memory and its last order stay for the next fill.
@@ -37,11 +37,11 @@ class ChartSeries {
     // Starts a refill with these colour classes (class c is palette[c]).
     void Start(std::vector<QColor> palette, std::size_t expected);
     void Add(double x, double y, std::uint8_t colourClass) {
-        ++m_revision;
-        m_x.push_back(x);
-        m_y.push_back(y);
-        m_class.push_back(colourClass);
-        m_orderStale = true;
+        ++revision_;
+        x_.push_back(x);
+        y_.push_back(y);
+        class_.push_back(colourClass);
+        orderStale_ = true;
         Extend(x, y);
     }
     // One point with any colour and label (a small series, or a test).
@@ -49,46 +49,46 @@ class ChartSeries {
     // Frees the memory (a series that will stay empty).
     void Release();
 
-    bool HasExtent() const { return m_hasExtent; }
-    double MinX() const { return m_minX; }
-    double MaxX() const { return m_maxX; }
-    double MinY() const { return m_minY; }
-    double MaxY() const { return m_maxY; }
+    bool HasExtent() const { return hasExtent_; }
+    double MinX() const { return minX_; }
+    double MaxX() const { return maxX_; }
+    double MinY() const { return minY_; }
+    double MaxY() const { return maxY_; }
     // Whether the last Add moved the extent.
-    bool ExtentGrew() const { return m_grew; }
+    bool ExtentGrew() const { return grew_; }
     // Changes with every change of the points, so drawings of them can be kept.
-    std::uint64_t Revision() const { return m_revision; }
+    std::uint64_t Revision() const { return revision_; }
 
   private:
     void Extend(double x, double y) {
-        m_grew = false;
+        grew_ = false;
         if (!std::isfinite(x) || !std::isfinite(y)) return;
-        if (!m_hasExtent) {
-            m_minX = m_maxX = x;
-            m_minY = m_maxY = y;
-            m_hasExtent = m_grew = true;
-        } else if (x < m_minX || x > m_maxX || y < m_minY || y > m_maxY) {
-            m_minX = std::min(m_minX, x);
-            m_maxX = std::max(m_maxX, x);
-            m_minY = std::min(m_minY, y);
-            m_maxY = std::max(m_maxY, y);
-            m_grew = true;
+        if (!hasExtent_) {
+            minX_ = maxX_ = x;
+            minY_ = maxY_ = y;
+            hasExtent_ = grew_ = true;
+        } else if (x < minX_ || x > maxX_ || y < minY_ || y > maxY_) {
+            minX_ = std::min(minX_, x);
+            maxX_ = std::max(maxX_, x);
+            minY_ = std::min(minY_, y);
+            maxY_ = std::max(maxY_, y);
+            grew_ = true;
         }
     }
     void MakeOrder() const;
 
-    std::vector<double> m_x, m_y;
-    std::vector<std::uint8_t> m_class;
-    std::vector<QColor> m_palette{QColor()};
-    std::vector<QString> m_labels;  // empty unless some point has a label
+    std::vector<double> x_, y_;
+    std::vector<std::uint8_t> class_;
+    std::vector<QColor> palette_{QColor()};
+    std::vector<QString> labels_;  // empty unless some point has a label
 
     // The order by X, and the X it was made for.
-    mutable std::vector<std::uint32_t> m_order;
-    mutable std::vector<double> m_orderX;
-    mutable bool m_identity = true;
-    mutable bool m_orderStale = false;
+    mutable std::vector<std::uint32_t> order_;
+    mutable std::vector<double> orderX_;
+    mutable bool identity_ = true;
+    mutable bool orderStale_ = false;
 
-    std::uint64_t m_revision = 0;
-    bool m_hasExtent = false, m_grew = false;
-    double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
+    std::uint64_t revision_ = 0;
+    bool hasExtent_ = false, grew_ = false;
+    double minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
 };

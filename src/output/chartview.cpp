@@ -31,7 +31,7 @@ constexpr int kMaxTickReplans = 8;
 
 SeriesLook DesignedLook(int series) {
     SeriesLook l;
-    if (series == 1) {
+    if (series == TChart::kMeasured) {
         l.kind = SeriesLook::Kind::Points;
         l.colour = kRed;
         l.pointer = SeriesLook::Pointer::Rectangle;
@@ -42,7 +42,7 @@ SeriesLook DesignedLook(int series) {
         l.markTransparent = true;
         l.markFrame = false;
         l.arrowVisible = false;
-    } else if (series == 2) {
+    } else if (series == TChart::kCurve) {
         l.kind = SeriesLook::Kind::FastLine;
         l.colour = kGreen;
     } else {
@@ -54,8 +54,9 @@ SeriesLook DesignedLook(int series) {
         l.pointerFill = kLime;
         l.markStyle = SeriesLook::MarkStyle::LabelValue;
         l.markTransparent = false;
-        l.markFrame = series != 12;
-        l.arrowVisible = series != 12;
+        // The last evaluation point's mark has neither frame nor arrow.
+        l.markFrame = series != TChart::EvaluationPoint(10);
+        l.arrowVisible = series != TChart::EvaluationPoint(10);
         l.arrowLength = 20;
         l.arrowColour = kYellow;
     }
@@ -65,9 +66,9 @@ SeriesLook DesignedLook(int series) {
 }  // namespace
 
 TChart::TChart(QWidget* parent) : QChartView(new QChart(), parent) {
-    for (int s = 1; s <= kSeriesCount; ++s) m_look[s - 1] = DesignedLook(s);
-    m_formatter = [](double v) { return QString::number(v, 'g', 15); };
-    m_titleLines = QStringList{QString()};
+    for (int s = 1; s <= kSeriesCount; ++s) look_[s - 1] = DesignedLook(s);
+    formatter_ = [](double v) { return QString::number(v, 'g', 15); };
+    titleLines_ = QStringList{QString()};
 
     setFrameShape(QFrame::NoFrame);
     // Like a panel, the chart never takes the keyboard focus from the table.
@@ -113,58 +114,58 @@ TChart::TChart(QWidget* parent) : QChartView(new QChart(), parent) {
         return a;
     };
     // The bottom axis: labels only (the plot frame is its line); no grid, no ticks.
-    m_axisX = makeAxis(Qt::AlignBottom);
-    m_axisX->setGridLineVisible(false);
-    m_axisX->setMinorGridLineVisible(false);
-    m_axisX->setMinorTickCount(0);
-    m_axisX->setLineVisible(false);
+    axisX_ = makeAxis(Qt::AlignBottom);
+    axisX_->setGridLineVisible(false);
+    axisX_->setMinorGridLineVisible(false);
+    axisX_->setMinorTickCount(0);
+    axisX_->setLineVisible(false);
     // The left axis: grid at the major ticks, two minor ticks between them.
-    m_axisY = makeAxis(Qt::AlignLeft);
-    m_axisY->setGridLineVisible(true);
-    m_axisY->setMinorGridLineVisible(false);
-    m_axisY->setMinorTickCount(2);
-    m_axisY->setLineVisible(true);
+    axisY_ = makeAxis(Qt::AlignLeft);
+    axisY_->setGridLineVisible(true);
+    axisY_->setMinorGridLineVisible(false);
+    axisY_->setMinorTickCount(2);
+    axisY_->setLineVisible(true);
 
-    m_layer = new Layer(this, c);
-    m_layer->setZValue(4.5);  // above grid and axes, below the legend layer
+    layer_ = new Layer(this, c);
+    layer_->setZValue(4.5);  // above grid and axes, below the legend layer
     // The ticks' labels need the new plot area's room: planned against the
     // old one, Qt would cut them short.
     connect(c, &QChart::plotAreaChanged, this, [this] {
-        if (++m_tickReplans <= kMaxTickReplans) UpdateAllTicks();
-        m_layer->update();
+        if (++tickReplans_ <= kMaxTickReplans) UpdateAllTicks();
+        layer_->update();
     });
     connect(c, &QGraphicsWidget::geometryChanged, this,
-            [this] { m_layer->SetBounds(QRectF(QPointF(0, 0), chart()->size())); });
-    connect(m_axisX, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
-    connect(m_axisY, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
+            [this] { layer_->SetBounds(QRectF(QPointF(0, 0), chart()->size())); });
+    connect(axisX_, &QValueAxis::rangeChanged, this, [this] { layer_->update(); });
+    connect(axisY_, &QValueAxis::rangeChanged, this, [this] { layer_->update(); });
 
-    m_band = new QRubberBand(QRubberBand::Rectangle, viewport());
-    m_band->hide();
+    band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+    band_->hide();
 
-    ApplyRanges(m_homeX, m_homeY);
+    ApplyRanges(homeX_, homeY_);
 }
 
 TChart::~TChart() {
     // The chart goes with the scene after this object: no more calls into it.
     chart()->disconnect(this);
-    m_axisX->disconnect(this);
-    m_axisY->disconnect(this);
+    axisX_->disconnect(this);
+    axisY_->disconnect(this);
 }
 
 // ---- series contents ----
 
 TChart::Series* TChart::Data(int series) {
-    return series >= 1 && series <= kSeriesCount ? &m_series[size_t(series - 1)] : nullptr;
+    return series >= 1 && series <= kSeriesCount ? &series_[size_t(series - 1)] : nullptr;
 }
 
 const TChart::Series* TChart::Data(int series) const {
-    return series >= 1 && series <= kSeriesCount ? &m_series[size_t(series - 1)] : nullptr;
+    return series >= 1 && series <= kSeriesCount ? &series_[size_t(series - 1)] : nullptr;
 }
 
 void TChart::Changed(Series& s, bool extentChanged) {
     s.markCache.clear();
     if (extentChanged) UpdateHome();
-    m_layer->update();
+    layer_->update();
 }
 
 void TChart::Clear(int series) {
@@ -176,7 +177,7 @@ void TChart::Clear(int series) {
 
 void TChart::ClearAll() {
     bool any = false;
-    for (Series& s : m_series) {
+    for (Series& s : series_) {
         if (s.data.Empty()) continue;
         s.data.Clear();
         s.markCache.clear();
@@ -184,7 +185,7 @@ void TChart::ClearAll() {
     }
     if (!any) return;
     UpdateHome();
-    m_layer->update();
+    layer_->update();
 }
 
 void TChart::AddPoint(int series, double x, double y, const QString& label, QColor colour) {
@@ -203,22 +204,22 @@ void TChart::SetPoints(int series, const std::vector<ChartPoint>& points) {
 }
 
 void TChart::SetLine(const QList<QPointF>& points) {
-    Fill fill = Refill(2, {QColor()}, size_t(points.size()));
+    Fill fill = Refill(kCurve, {QColor()}, size_t(points.size()));
     for (const QPointF& p : points) fill.Add(p.x(), p.y());
 }
 
 TChart::Fill TChart::Refill(int series, std::vector<QColor> palette, std::size_t expected) {
     Series* s = Data(series);
-    ChartSeries& data = s ? s->data : m_scratch.data;
+    ChartSeries& data = s ? s->data : scratch_.data;
     data.Start(std::move(palette), expected);
     return Fill(*this, series, data);
 }
 
 TChart::Fill::~Fill() {
-    if (Series* s = m_chart.Data(m_series))
-        m_chart.Changed(*s, true);
+    if (Series* s = chart_.Data(series_))
+        chart_.Changed(*s, true);
     else
-        m_data.Clear();
+        data_.Clear();
 }
 
 int TChart::Count(int series) const {
@@ -229,7 +230,7 @@ int TChart::Count(int series) const {
 QString TChart::LabelOf(const ChartSeries& s, std::size_t k) const {
     // Most points have no label of their own: theirs is made only when asked for.
     QString own = s.Label(k);
-    return own.isEmpty() ? m_formatter(s.X(k)) : own;
+    return own.isEmpty() ? formatter_(s.X(k)) : own;
 }
 
 std::vector<ChartPoint> TChart::Points(int series) const {
@@ -256,7 +257,7 @@ void TChart::SetMarksVisible(int series, bool visible) {
     Series* s = Data(series);
     if (!s || s->marksVisible == visible) return;
     s->marksVisible = visible;
-    m_layer->update();
+    layer_->update();
 }
 
 bool TChart::MarksVisible(int series) const {
@@ -266,22 +267,22 @@ bool TChart::MarksVisible(int series) const {
 
 void TChart::SetValueFormatter(std::function<QString(double)> formatter) {
     if (!formatter) return;
-    m_formatter = std::move(formatter);
-    for (Series& s : m_series) s.markCache.clear();
-    m_layer->update();
+    formatter_ = std::move(formatter);
+    for (Series& s : series_) s.markCache.clear();
+    layer_->update();
 }
 
 QString TChart::MarkText(int series, int index) const {
     const Series* s = Data(series);
     if (!s || index < 0 || size_t(index) >= s->data.Size()) return {};
     const size_t k = s->data.Sorted(size_t(index));
-    if (m_look[size_t(series - 1)].markStyle == SeriesLook::MarkStyle::LabelValue)
-        return LabelOf(s->data, k) + QLatin1Char(' ') + m_formatter(s->data.Y(k));
-    return m_formatter(s->data.Y(k));
+    if (look_[size_t(series - 1)].markStyle == SeriesLook::MarkStyle::LabelValue)
+        return LabelOf(s->data, k) + QLatin1Char(' ') + formatter_(s->data.Y(k));
+    return formatter_(s->data.Y(k));
 }
 
 const SeriesLook& TChart::Look(int series) const {
-    return m_look[size_t(std::clamp(series, 1, kSeriesCount) - 1)];
+    return look_[size_t(std::clamp(series, 1, kSeriesCount) - 1)];
 }
 
 // ---- axes ----
@@ -289,7 +290,7 @@ const SeriesLook& TChart::Look(int series) const {
 void TChart::UpdateHome() {
     bool any = false;
     double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    for (const Series& s : m_series) {
+    for (const Series& s : series_) {
         const ChartSeries& d = s.data;
         if (!d.HasExtent()) continue;
         if (!any) {
@@ -305,20 +306,20 @@ void TChart::UpdateHome() {
     if (any) {
         chart::PadRange(x0, x1);
         chart::PadRange(y0, y1);
-        m_homeX = {x0, x1};
-        m_homeY = {y0, y1};
+        homeX_ = {x0, x1};
+        homeY_ = {y0, y1};
     } else {
-        m_homeX = {0, 1};
-        m_homeY = {0, 1};
+        homeX_ = {0, 1};
+        homeY_ = {0, 1};
     }
-    if (m_zoomed) return;
-    m_rangesDirty = true;
-    if (!m_flushPosted) {
-        m_flushPosted = true;
+    if (zoomed_) return;
+    rangesDirty_ = true;
+    if (!flushPosted_) {
+        flushPosted_ = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
-                m_flushPosted = false;
+                flushPosted_ = false;
                 FlushRanges();
             },
             Qt::QueuedConnection);
@@ -326,50 +327,50 @@ void TChart::UpdateHome() {
 }
 
 void TChart::FlushRanges() const {
-    if (!m_rangesDirty) return;
-    m_rangesDirty = false;
-    if (!m_zoomed) ApplyRanges(m_homeX, m_homeY);
+    if (!rangesDirty_) return;
+    rangesDirty_ = false;
+    if (!zoomed_) ApplyRanges(homeX_, homeY_);
 }
 
 QValueAxis* TChart::AxisX() const {
     FlushRanges();
-    return m_axisX;
+    return axisX_;
 }
 
 QValueAxis* TChart::AxisY() const {
     FlushRanges();
-    return m_axisY;
+    return axisY_;
 }
 
 void TChart::UndoZoom() {
-    m_zoomed = false;
-    m_rangesDirty = false;
-    ApplyRanges(m_homeX, m_homeY);
+    zoomed_ = false;
+    rangesDirty_ = false;
+    ApplyRanges(homeX_, homeY_);
 }
 
 void TChart::ApplyRanges(Range x, Range y) const {
     // Fixed ticks while the range and interval change together: Qt steps
     // dynamic ticks from the anchor, and an old fine interval over a new wide
     // range would mean billions of ticks.
-    for (auto [axis, r] : {std::pair{m_axisX, x}, std::pair{m_axisY, y}}) {
+    for (auto [axis, r] : {std::pair{axisX_, x}, std::pair{axisY_, y}}) {
         axis->setTickType(QValueAxis::TicksFixed);
         axis->setRange(r.lo, r.hi);
     }
-    m_tickReplans = 0;
+    tickReplans_ = 0;
     UpdateAllTicks();
-    m_layer->update();
+    layer_->update();
 }
 
 void TChart::UpdateAllTicks() const {
     // The plot area as last laid out; before the first layout, a guess from the size.
     const QRectF plot = chart()->plotArea();
-    UpdateTicks(m_axisX, plot.width() > 20 ? plot.width() : std::max(width() - 60, 60));
-    UpdateTicks(m_axisY, plot.height() > 20 ? plot.height() : std::max(height() - 30, 40));
+    UpdateTicks(axisX_, plot.width() > 20 ? plot.width() : std::max(width() - 60, 60));
+    UpdateTicks(axisY_, plot.height() > 20 ? plot.height() : std::max(height() - 30, 40));
 }
 
 void TChart::UpdateTicks(QValueAxis* axis, double pixels) const {
     const double lo = axis->min(), hi = axis->max();
-    const bool horizontal = axis == m_axisX;
+    const bool horizontal = axis == axisX_;
     chart::TickPlan t;
     if (horizontal) {
         // Labels side by side: fewer ticks rather than labels cut short.
@@ -408,26 +409,26 @@ QPointF TChart::MapToWidget(double x, double y) const {
 
 TChart::Mapping TChart::CurrentMapping(bool flush) const {
     if (flush) FlushRanges();
-    return Mapping::Of(chart()->plotArea(), m_axisX->min(), m_axisX->max(), m_axisY->min(), m_axisY->max());
+    return Mapping::Of(chart()->plotArea(), axisX_->min(), axisX_->max(), axisY_->min(), axisY_->max());
 }
 
 // ---- title ----
 
 void TChart::SetTitleLines(const QStringList& lines) {
-    m_titleLines = lines;
+    titleLines_ = lines;
     ApplyTitle();
 }
 
 void TChart::SetTitleVisible(bool visible) {
-    m_titleVisible = visible;
+    titleVisible_ = visible;
     ApplyTitle();
 }
 
 void TChart::ApplyTitle() {
-    m_tickReplans = 0;
+    tickReplans_ = 0;
     const bool blank =
-        std::all_of(m_titleLines.begin(), m_titleLines.end(), [](const QString& l) { return l.isEmpty(); });
-    if (!m_titleVisible || blank) {
+        std::all_of(titleLines_.begin(), titleLines_.end(), [](const QString& l) { return l.isEmpty(); });
+    if (!titleVisible_ || blank) {
         chart()->setTitle(QString());
         return;
     }
@@ -437,12 +438,12 @@ void TChart::ApplyTitle() {
     const QMargins margins = chart()->margins();
     const double room = std::max(40.0, double(width() - margins.left() - margins.right()) - 8);
     chart()->setTitle(chart::TitleHtml(
-        chart::BreakLines(m_titleLines, room, [&](const QString& s) { return fm.horizontalAdvance(s); })));
+        chart::BreakLines(titleLines_, room, [&](const QString& s) { return fm.horizontalAdvance(s); })));
 }
 
 void TChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
-    m_tickReplans = 0;
-    if (m_titleVisible) ApplyTitle();
+    tickReplans_ = 0;
+    if (titleVisible_) ApplyTitle();
     UpdateAllTicks();  // tick density follows the size
 }

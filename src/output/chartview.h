@@ -4,8 +4,7 @@
 // which does not survive 100,000 measured points; here every series is a
 // set of plain arrays painted in one pass through the plot-area mapping.
 //
-// Series are numbered 1..12: 1 the measured points, 2 the fitted curve,
-// 3..12 the ten evaluation points (one point each).
+// Series are numbered 1..12 (TChart::kMeasured, kCurve, EvaluationPoint(k)).
 #pragma once
 
 #include <QChartView>
@@ -66,6 +65,10 @@ class TChart : public QChartView {
     Q_OBJECT
   public:
     static constexpr int kSeriesCount = 12;
+    static constexpr int kMeasured = 1;  // the measured points, coloured by their residuals
+    static constexpr int kCurve = 2;     // the fitted curve
+    // Evaluation point k (1..10), one point each.
+    static constexpr int EvaluationPoint(int k) { return kCurve + k; }
 
     explicit TChart(QWidget* parent = nullptr);
     ~TChart() override;
@@ -76,7 +79,7 @@ class TChart : public QChartView {
     void ClearAll();  // series 1..12 in this order
     void AddPoint(int series, double x, double y, const QString& label = {}, QColor colour = {});
     void SetPoints(int series, const std::vector<ChartPoint>& points);  // replaces the series
-    void SetLine(const QList<QPointF>& points);                         // replaces series 2
+    void SetLine(const QList<QPointF>& points);                         // replaces the curve
     int Count(int series) const;
     std::vector<ChartPoint> Points(int series) const;  // a copy, by ascending X
 
@@ -85,17 +88,17 @@ class TChart : public QChartView {
     // series' own). The chart takes the points over when the Fill goes.
     class Fill {
       public:
-        void Add(double x, double y, std::uint8_t colourClass = 0) { m_data.Add(x, y, colourClass); }
+        void Add(double x, double y, std::uint8_t colourClass = 0) { data_.Add(x, y, colourClass); }
         ~Fill();
         Fill(const Fill&) = delete;
         Fill& operator=(const Fill&) = delete;
 
       private:
         friend class TChart;
-        Fill(TChart& chart, int series, ChartSeries& data) : m_chart(chart), m_series(series), m_data(data) {}
-        TChart& m_chart;
-        int m_series;
-        ChartSeries& m_data;
+        Fill(TChart& chart, int series, ChartSeries& data) : chart_(chart), series_(series), data_(data) {}
+        TChart& chart_;
+        int series_;
+        ChartSeries& data_;
     };
     Fill Refill(int series, std::vector<QColor> palette, std::size_t expected = 0);
     // Smallest and largest X of the series' finite points; nothing when it has none.
@@ -112,7 +115,7 @@ class TChart : public QChartView {
     // Zoom and scroll. The axes follow the data of all series (with a small
     // margin) until the user zooms or scrolls; UndoZoom returns to that.
     void UndoZoom();
-    bool IsZoomed() const { return m_zoomed; }
+    bool IsZoomed() const { return zoomed_; }
     QValueAxis* AxisX() const;
     QValueAxis* AxisY() const;
     // Where a value lies in widget coordinates (with the current axes and plot area).
@@ -120,14 +123,14 @@ class TChart : public QChartView {
 
     // The title: hidden at start, its text one empty line.
     void SetTitleLines(const QStringList& lines);
-    QStringList TitleLines() const { return m_titleLines; }
+    QStringList TitleLines() const { return titleLines_; }
     void SetTitleVisible(bool visible);
-    bool TitleVisible() const { return m_titleVisible; }
+    bool TitleVisible() const { return titleVisible_; }
 
     // The pop-up menu opened by a right click without drag (with the default
     // context-menu policy; CustomContextMenu emits customContextMenuRequested instead).
     void SetPopupMenu(QMenu* menu);
-    QMenu* PopupMenu() const { return m_popup; }
+    QMenu* PopupMenu() const { return popup_; }
 
     // The chart as on screen (size, zoom, series, marks, title) into target,
     // scaled with its aspect kept and centred. Used for pictures and printing.
@@ -205,31 +208,31 @@ class TChart : public QChartView {
     void OpenContextMenu(QPoint viewportPos, QPoint globalPos, Qt::KeyboardModifiers modifiers);
     void Press(QMouseEvent* event);
 
-    std::array<Series, kSeriesCount> m_series;
-    Series m_scratch;  // what a Fill of a series that does not exist writes to
-    std::array<SeriesLook, kSeriesCount> m_look;
-    std::function<QString(double)> m_formatter;
-    QValueAxis* m_axisX = nullptr;
-    QValueAxis* m_axisY = nullptr;
-    Layer* m_layer = nullptr;
-    Range m_homeX, m_homeY;
-    bool m_zoomed = false;
+    std::array<Series, kSeriesCount> series_;
+    Series scratch_;  // what a Fill of a series that does not exist writes to
+    std::array<SeriesLook, kSeriesCount> look_;
+    std::function<QString(double)> formatter_;
+    QValueAxis* axisX_ = nullptr;
+    QValueAxis* axisY_ = nullptr;
+    Layer* layer_ = nullptr;
+    Range homeX_, homeY_;
+    bool zoomed_ = false;
     // Data changes only note that the axes must follow; they do so once, before
     // the next paint, mapping or axis query, so adding points one by one stays cheap.
-    mutable bool m_rangesDirty = false;
-    bool m_flushPosted = false;
+    mutable bool rangesDirty_ = false;
+    bool flushPosted_ = false;
     // The ticks follow each new plot area; a plan that changes the area again
     // is followed a few times, never forever.
-    mutable int m_tickReplans = 0;
-    QStringList m_titleLines;
-    bool m_titleVisible = false;
-    QPointer<QMenu> m_popup;
-    bool m_ownMenuEvent = false;
+    mutable int tickReplans_ = 0;
+    QStringList titleLines_;
+    bool titleVisible_ = false;
+    QPointer<QMenu> popup_;
+    bool ownMenuEvent_ = false;
 
-    Drag m_drag = Drag::None;
-    Qt::MouseButton m_dragButton = Qt::NoButton;
-    QPoint m_pressPos;
-    QPointF m_lastPos;
-    bool m_moved = false;
-    QRubberBand* m_band = nullptr;
+    Drag drag_ = Drag::None;
+    Qt::MouseButton dragButton_ = Qt::NoButton;
+    QPoint pressPos_;
+    QPointF lastPos_;
+    bool moved_ = false;
+    QRubberBand* band_ = nullptr;
 };

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDateTime>
-#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -25,6 +24,7 @@
 #include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "core/datafile_format.h"
 #include "core/file_io.h"
 #include "core/numbers.h"
 #include "core/report.h"
@@ -35,30 +35,8 @@
 namespace {
 
 QString PickIn(int language, const char* russian, const char* english) {
-    return QString::fromUtf8(language == 1 ? english : russian);
+    return UiString(russian, english).In(language);
 }
-
-// Keeps actions enabled as a button is: the recalculation enables the chart's
-// output buttons while a fit is on show, and these items go with them.
-class FollowEnabled : public QObject {
-  public:
-    FollowEnabled(QWidget* button, std::initializer_list<QAction*> actions)
-        : QObject(button), button_(button), actions_(actions) {
-        button->installEventFilter(this);
-        Sync();
-    }
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched == button_ && e->type() == QEvent::EnabledChange) Sync();
-        return false;
-    }
-
-  private:
-    void Sync() {
-        for (QAction* a : actions_) a->setEnabled(button_->isEnabled());
-    }
-    QWidget* button_;
-    std::vector<QAction*> actions_;
-};
 
 // The pages of a long report counted out in a progress box that can stop
 // the work. Used only for a report that lists every row of a long table (the
@@ -108,32 +86,27 @@ QString InitialPdfName(const std::string& number, int language) {
 
 }  // namespace
 
-void TFormMain::BuildReportItems(QMenu* file) {
+void TFormMain::BuildReportItems() {
     // After the designed write item, before the separator above Exit.
-    QAction* before = file->findChild<QAction*>("N8", Qt::FindDirectChildrenOnly);
-    itmSaveChart = MakeAction("itmSaveChart");
-    connect(itmSaveChart, &QAction::triggered, this, [this] { Guarded([&] { itmSaveChartClick(); }); });
-    itmReport = MakeAction("itmReport");
-    connect(itmReport, &QAction::triggered, this, [this] { Guarded([&] { itmReportClick(); }); });
-    file->insertActions(before, {itmSaveChart, itmReport});
-    new FollowEnabled(btnGraphCopy, {itmSaveChart, itmReport});
-}
-
-void TFormMain::RetextReportItems(int language) {
-    itmSaveChart->setText(PickIn(language, "Сохранить график…", "Save chart…"));
-    itmReport->setText(PickIn(language, "Отчёт…", "Report…"));
+    QAction* before = app_.itmFile->findChild<QAction*>("N8", Qt::FindDirectChildrenOnly);
+    FillMenu(app_.itmFile,
+             {{"itmSaveChart", {"Сохранить график…", "Save chart…"}, "", &TFormMain::itmSaveChartClick},
+              {"itmReport", {"Отчёт…", "Report…"}, "", &TFormMain::itmReportClick}},
+             Qt::WindowShortcut, before);
+    output_.itmSaveChart = findChild<QAction*>("itmSaveChart");
+    output_.itmReport = findChild<QAction*>("itmReport");
 }
 
 kurv::Report TFormMain::ReportNow(const kurv::ReportRecord& record, bool everyRow) const {
     kurv::ReportInput in;
     in.language = LanguageIndex;
-    in.kind = ComboBox1->currentIndex();
-    in.title = appTitle_.toStdString();
+    in.kind = fit_.ComboBox1->currentIndex();
+    in.title = ApplicationTitle().toStdString();
     in.stamp = QDateTime::currentDateTime()
                    .toString(LanguageIndex == 1 ? QStringLiteral("yyyy-MM-dd HH:mm")
                                                 : QStringLiteral("dd.MM.yyyy HH:mm"))
                    .toStdString();
-    in.formula = PanelResult->text().toStdString();
+    in.formula = fit_.PanelResult->text().toStdString();
     in.coefficients = FitCoefficients;
     in.coefficientTexts = CoefficientTexts;
     in.sigma = recalc_.sigma;
@@ -145,17 +118,17 @@ kurv::Report TFormMain::ReportNow(const kurv::ReportRecord& record, bool everyRo
     in.everyRow = everyRow;
 
     // The data file the table still holds, by the fingerprint of its data.
-    const kurv::DataFilesNow files = kurv::MatchDataFiles(dataFiles_, kurv::DataFingerprint(table_));
+    const kurv::DataFilesNow files = kurv::MatchDataFiles(datafile_.files, kurv::DataFingerprint(data_));
     in.sourceFile = files.source;
     in.copyFile = files.copy;
 
     // The evaluation points on show with a number in X, as the window shows
     // them; a point at the X of one listed before adds nothing (all ten start at 0).
-    if (!evalRows_[0].edit->isHidden()) {
+    if (points_.shown) {
         std::vector<long double> listed;
-        for (std::size_t k = 0; k < evalRows_.size(); ++k) {
-            const std::string x = evalRows_[k].edit->text().toStdString();
-            const std::string y = evalRows_[k].panel->text().toStdString();
+        for (std::size_t k = 0; k < points_.rows.size(); ++k) {
+            const std::string x = points_.rows[k].edit->text().toStdString();
+            const std::string y = points_.rows[k].panel->text().toStdString();
             const auto value = kurv::ParseNumber(x, sep_);
             if (!value || y.empty() || std::find(listed.begin(), listed.end(), *value) != listed.end())
                 continue;
@@ -168,7 +141,7 @@ kurv::Report TFormMain::ReportNow(const kurv::ReportRecord& record, bool everyRo
 }
 
 void TFormMain::itmReportClick() {
-    if (!btnGraphCopy->isEnabled()) return;  // no fit on show
+    if (!fitOnShow_) return;
     // A run cut short by an overflow has no fitted value for some rows: no
     // record is made of it.
     if (recalc_.fitted.size() != recalc_.pairs.rows.size()) return;
@@ -184,9 +157,9 @@ void TFormMain::itmReportClick() {
     const kurv::Report report = ReportNow(record, every);
 
     ReportPainting how;
-    const QSizeF chartSize = Chart1->size();
+    const QSizeF chartSize = output_.Chart1->size();
     how.chartAspect = chartSize.width() > 0 ? chartSize.height() / chartSize.width() : 0;
-    how.paintChart = [this](QPainter* p, const QRectF& r) { Chart1->RenderTo(p, r); };
+    how.paintChart = [this](QPainter* p, const QRectF& r) { output_.Chart1->RenderTo(p, r); };
     std::unique_ptr<ReportProgress> progress;
     if (every && recalc_.pairs.rows.size() > kurv::kWholeTableRows) {
         progress = std::make_unique<ReportProgress>(this, LanguageIndex);
@@ -216,9 +189,9 @@ void TFormMain::itmReportClick() {
     // write failure box's Retry asks for a name again.
     // Proposed beside the last report, or else beside the data file.
     const QString beside =
-        lastReportPdf_.isEmpty()
-            ? QString::fromStdString(kurv::MatchDataFiles(dataFiles_, kurv::DataFingerprint(table_)).copy)
-            : lastReportPdf_;
+        output_.lastReportPdf.isEmpty()
+            ? QString::fromStdString(kurv::MatchDataFiles(datafile_.files, kurv::DataFingerprint(data_)).copy)
+            : output_.lastReportPdf;
     QString initial = InitialPdfName(record[kurv::RecordField::ReportNumber], LanguageIndex);
     if (!beside.isEmpty()) initial = QFileInfo(beside).path() + QLatin1Char('/') + initial;
     const QStringList filters = {Pick("Документ PDF (*.pdf)", "PDF document (*.pdf)")};
@@ -229,7 +202,7 @@ void TFormMain::itmReportClick() {
         if (name.isEmpty()) return;
         if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
             name += QStringLiteral(".pdf");
-        initial = lastReportPdf_ = name;
+        initial = output_.lastReportPdf = name;
         if (bytes.isEmpty()) {
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
@@ -237,14 +210,14 @@ void TFormMain::itmReportClick() {
             pdf.setPageSize(QPageSize(QPageSize::A4));
             pdf.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
             pdf.setTitle(QString::fromStdString(report.heading));
-            pdf.setCreator(appTitle_);
+            pdf.setCreator(ApplicationTitle());
             if (PaintReport(&pdf, report, how).cancelled) return;
         }
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;
-        if (FileFailureBox(Pick("Не могу записать файл.", "I can not write the file."),
-                           Pick("Ошибка записи файла", "Error writing file")) != MbRetry)
+        if (FileFailureBox(Pick(kurv::kFileCannotWrite), Pick("Ошибка записи файла", "Error writing file")) !=
+            MbRetry)
             return;
     }
 }

@@ -7,11 +7,11 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPushButton>
 #include <string_view>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "core/datafile_format.h"
 #include "core/file_io.h"
 #include "output/chartview.h"
 
@@ -90,26 +90,26 @@ QByteArray ChartPicture(TChart& chart, ChartFormat format) {
 }
 
 void TFormMain::itmSaveChartClick() {
-    if (!btnGraphCopy->isEnabled()) return;  // no fit on show
+    if (!fitOnShow_) return;
     const QStringList filters = {Pick("Рисунок SVG (*.svg)", "SVG picture (*.svg)"),
                                  Pick("Рисунок PNG (*.png)", "PNG picture (*.png)"),
                                  Pick("Документ PDF (*.pdf)", "PDF document (*.pdf)")};
     for (;;) {
         int filter = 0;
-        QString name = dialogs_->SaveFileNameFiltered(this, lastChartName_, filters, filter);
+        QString name = dialogs_->SaveFileNameFiltered(this, output_.lastChartName, filters, filter);
         if (name.isEmpty()) return;
         std::optional<ChartFormat> format = ChartFormatOf(name);
         if (!format) {
             format = kFilterFormats[qBound(0, filter, 2)];
             name += QLatin1Char('.') + ExtensionOf(*format);
         }
-        lastChartName_ = name;
-        const QByteArray bytes = ChartPicture(*Chart1, *format);
+        output_.lastChartName = name;
+        const QByteArray bytes = ChartPicture(*output_.Chart1, *format);
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;
-        if (FileFailureBox(Pick("Не могу записать файл.", "I can not write the file."),
-                           Pick("Ошибка записи файла", "Error writing file")) != MbRetry)
+        if (FileFailureBox(Pick(kurv::kFileCannotWrite), Pick("Ошибка записи файла", "Error writing file")) !=
+            MbRetry)
             return;
     }
 }

@@ -12,6 +12,7 @@
 #include "app/controls.h"
 #include "app/qtext.h"
 #include "core/report.h"
+#include "i18n/uistring.h"
 
 namespace {
 
@@ -163,5 +164,5 @@ bool TFormReportRecord::EveryRow() const {
 }
 
 QString TFormReportRecord::Pick(const char* russian, const char* english) const {
-    return QString::fromUtf8(language_ == 1 ? english : russian);
+    return UiString(russian, english).In(language_);
 }

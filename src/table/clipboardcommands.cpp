@@ -6,7 +6,7 @@
 #include "app/formmain.h"
 #include "core/clipboard_text.h"
 #include "table/stringgrid.h"
-#include "table/undo.h"
+#include "table/tableedit.h"
 
 using kurv::TextId;
 
@@ -20,37 +20,33 @@ std::string ClipboardText() {
 }  // namespace
 
 void TFormMain::itmTablCopyClick() {
-    CopyAnsiStringToClipboard(QString::fromStdString(kurv::TableText(table_)));
+    CopyAnsiStringToClipboard(QString::fromStdString(kurv::TableText(data_)));
 }
 
 void TFormMain::itmColCopyClick() {
-    CopyAnsiStringToClipboard(QString::fromStdString(kurv::ColumnText(table_, sgData->Selection().left)));
+    CopyAnsiStringToClipboard(
+        QString::fromStdString(kurv::ColumnText(data_, table_.sgData->Selection().left)));
 }
 
-void TFormMain::PasteDone(int result) {
-    if (result == static_cast<int>(kurv::PasteResult::NoTokens))
+// The clipboard's text is taken before the recalculation; nothing to paste is
+// said before it.
+void TFormMain::PasteDone(kurv::PasteResult result, TableEdit& edit) {
+    if (result == kurv::PasteResult::NoTokens)
         MessageBox(this, Text(TextId::ClipboardInvalid), Text(TextId::CannotPaste), MbOk, MsgIcon::None);
-    TableChanged();
-    sgDataClick();
+    edit.Done();
 }
 
 void TFormMain::itmTablPasteClick() {
-    const auto step = undo_->Begin();
-    // The clipboard's copy goes before the recalculation.
-    const auto result = kurv::PasteTable(table_, ClipboardText());
-    PasteDone(static_cast<int>(result));
+    TableEdit edit(*this);
+    PasteDone(kurv::PasteTable(data_, ClipboardText()), edit);
 }
 
 void TFormMain::itmAppendClick() {
-    const auto step = undo_->Begin();
-    // The clipboard's copy goes before the recalculation.
-    const auto result = kurv::AppendTable(table_, ClipboardText());
-    PasteDone(static_cast<int>(result));
+    TableEdit edit(*this);
+    PasteDone(kurv::AppendTable(data_, ClipboardText()), edit);
 }
 
 void TFormMain::itmColPasteClick() {
-    const auto step = undo_->Begin();
-    // The clipboard's copy goes before the recalculation.
-    const auto result = kurv::PasteColumn(table_, sgData->Selection().left, ClipboardText());
-    PasteDone(static_cast<int>(result));
+    TableEdit edit(*this);
+    PasteDone(kurv::PasteColumn(data_, table_.sgData->Selection().left, ClipboardText()), edit);
 }

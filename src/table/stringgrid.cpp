@@ -255,7 +255,7 @@ void TStringGrid::FollowCurrent() {
 
 void TStringGrid::LoadEditor() {
     const bool cell = IsDataCell(editCol_, editRow_);
-    const std::string_view text = cell ? table_->Cell(editCol_, editRow_) : std::string_view();
+    const kurv::CellText text = cell ? table_->Cell(editCol_, editRow_) : kurv::CellText();
     editorCut_ = text.size() > kEditableBytes;
     editor_->setReadOnly(editorCut_);
     editor_->setText(cell ? EditorTextOf(text) : QString());
@@ -263,7 +263,8 @@ void TStringGrid::LoadEditor() {
 }
 
 bool TStringGrid::EditorShowsCell() const {
-    return editor_->text() == EditorTextOf(table_->Cell(editCol_, editRow_));
+    const kurv::CellText text = table_->Cell(editCol_, editRow_);
+    return editor_->text() == EditorTextOf(text);
 }
 
 bool TStringGrid::ReplaceCutCell() {

@@ -41,14 +41,16 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     // the table and its notification never reads past the end.
     const int row = index.row() + 1;
     if (!HasCell(index.column(), row)) return {};
-    const std::string_view text = table_->Cell(index.column(), row);
+    const kurv::CellText cell = table_->Cell(index.column(), row);
+    const std::string_view text = cell;
     return role == Qt::DisplayRole ? ShownText(text)
                                    : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !HasCell(section, 0)) return {};
-    return ShownText(table_->Cell(section, 0));
+    const kurv::CellText caption = table_->Cell(section, 0);
+    return ShownText(caption);
 }
 
 Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "table/stringgrid.h"
@@ -24,12 +25,6 @@ int MovedColumn(int c, int from, int to) {
 }  // namespace
 
 TableUndo::TableUndo(DataTable* table, TStringGrid* grid) : table_(table), grid_(grid) {
-    // Leaving a cell raises clicked() after the cell's last setEditText.
-    QObject::connect(grid_, &TStringGrid::clicked, grid_, [this] {
-        CloseTyping(*table_);
-        ArmTyping();
-        UpdateActions();
-    });
     QObject::connect(grid_->InplaceEditor(), &QLineEdit::textEdited, grid_, [this] {
         if (!typing_.armed) ArmTyping();
         if (typing_.edited) return;
@@ -48,80 +43,110 @@ void TableUndo::Restore(const TableCursor& c) {
     grid_->RestoreCurrent(c.col, c.row, {c.left, c.top, c.right, c.bottom});
 }
 
-TableUndo::Command TableUndo::Begin() {
-    if (running_) return Command(nullptr);
+bool TableUndo::Start(Running kind) {
+    if (running_ != Running::None) return false;
     CloseTyping(*table_);
-    pending_ = *table_;
-    pendingCursor_ = Cursor();
-    running_ = true;
-    return Command(this);
+    // A reorder keeps its order alone; any other change needs the table as it was.
+    if (kind == Running::Rows) before_.emplace(*table_);
+    rowsBefore_ = table_->RowCount();
+    order_.clear();
+    reordered_ = false;
+    beforeCursor_ = Cursor();
+    running_ = kind;
+    return true;
 }
 
-TableUndo::Reordering::Reordering(TableUndo* undo) : undo_(undo->running_ ? nullptr : undo) {
-    if (!undo_) return;  // inside a command, whose step covers the reorder
-    undo_->CloseTyping(*undo_->table_);
-    before_ = undo_->Cursor();
-    rowsBefore_ = undo_->table_->RowCount();
+bool TableUndo::Begin() {
+    return Start(Running::Rows);
 }
 
-void TableUndo::Reordering::Done(std::vector<int> order) {
+bool TableUndo::BeginReorder() {
+    return Start(Running::Reorder);
+}
+
+void TableUndo::Reordered(std::vector<int> order) {
     order_ = std::move(order);
-    done_ = true;
+    reordered_ = true;
 }
 
-TableUndo::Reordering::~Reordering() {
-    if (!undo_) return;
-    if (done_) {
-        try {
-            undo_->history_.RecordReorder(std::move(order_), rowsBefore_, before_, undo_->Cursor());
-        } catch (...) {
-            undo_->history_.Clear();  // the table changed with no step: the older ones would not fit
-        }
+void TableUndo::RecordRunning() noexcept {
+    const Running was = std::exchange(running_, Running::None);
+    try {
+        if (was == Running::Rows && before_)
+            history_.Record(kurv::DiffTables(std::move(*before_), *table_), beforeCursor_, Cursor());
+        else if (was == Running::Reorder && reordered_)
+            history_.RecordReorder(std::move(order_), rowsBefore_, beforeCursor_, Cursor());
+    } catch (...) {
+        history_.Clear();  // the table changed with no step: the older ones would not fit
     }
-    undo_->ArmTyping();
-    undo_->UpdateActions();
+    before_.reset();
 }
 
 void TableUndo::Commit() {
-    if (!running_) return;
-    running_ = false;
-    history_.Record(kurv::DiffTables(std::exchange(pending_, DataTable(1)), *table_), pendingCursor_,
-                    Cursor());
+    if (running_ == Running::None) return;
+    RecordRunning();
+    ArmTyping();
+    UpdateActions();
+}
+
+void TableUndo::Abandon() noexcept {
+    if (running_ == Running::None) return;
+    RecordRunning();
+    ArmTyping();
+    try {
+        UpdateActions();
+    } catch (...) {
+        // The items catch up with the next step.
+    }
+}
+
+void TableUndo::CellLeft() {
+    CloseTyping(*table_);
     ArmTyping();
     UpdateActions();
 }
 
 void TableUndo::ColumnMoved(int from, int to) {
-    DataTable before = *table_;
-    before.MoveColumn(to, from);
-    CloseTyping(before);
-    TableCursor was = Cursor();
-    was.col = MovedColumn(was.col, to, from);
-    const int a = MovedColumn(was.left, to, from);
-    const int b = MovedColumn(was.right, to, from);
-    was.left = std::min(a, b);
-    was.right = std::max(a, b);
-    history_.Record(kurv::DiffTables(std::move(before), *table_), was, Cursor());
+    try {
+        DataTable before = *table_;
+        before.MoveColumn(to, from);
+        CloseTyping(before);
+        TableCursor was = Cursor();
+        was.col = MovedColumn(was.col, to, from);
+        const int a = MovedColumn(was.left, to, from);
+        const int b = MovedColumn(was.right, to, from);
+        was.left = std::min(a, b);
+        was.right = std::max(a, b);
+        history_.Record(kurv::DiffTables(std::move(before), *table_), was, Cursor());
+    } catch (const std::bad_alloc&) {
+        history_.Clear();  // the cells have moved with no step
+    }
     ArmTyping();
     UpdateActions();
 }
 
-void TableUndo::ArmTyping() {
+void TableUndo::ArmTyping() noexcept {
     typing_ = Typing{};
     typing_.col = grid_->Col();
     typing_.row = grid_->Row();
     typing_.rowCount = table_->RowCount();
     if (typing_.row < 1 || typing_.row >= typing_.rowCount) return;
-    // Read through the const view: a writable row would count as a change of
-    // the table and make the next recalculation redo everything.
-    typing_.cells = std::as_const(*table_).RowAt(typing_.row);
+    try {
+        typing_.cells = table_->RowAt(typing_.row);
+    } catch (...) {
+        // Without the cell's old text no step can take the typing back.
+        typing_ = Typing{};
+        history_.Clear();
+        return;
+    }
     typing_.cursor = Cursor();
     typing_.armed = true;
 }
 
-void TableUndo::CloseTyping(const DataTable& now) {
+void TableUndo::CloseTyping(const DataTable& now) noexcept {
     if (!typing_.armed) return;
-    Typing t = std::exchange(typing_, Typing{});
+    Typing t = std::move(typing_);
+    typing_ = Typing{};
     // Typing into the last row appends a row; nothing else changes the row count.
     const bool grew = now.RowCount() != t.rowCount;
     if (grew && (t.row != t.rowCount - 1 || now.RowCount() < t.rowCount)) {
@@ -130,11 +155,15 @@ void TableUndo::CloseTyping(const DataTable& now) {
     }
     const bool typed = t.edited && t.row < now.RowCount() && now.Cell(t.col, t.row) != t.cells[t.col];
     if (!typed && !grew) return;
-    kurv::TableChange change;
-    change.first = t.row;
-    change.before.AppendRow(t.cells);
-    change.afterRows = grew ? now.RowCount() - t.row : 1;
-    history_.Record(std::move(change), t.cursor, t.cursor);
+    try {
+        kurv::TableChange change;
+        change.first = t.row;
+        change.before.AppendRow(t.cells);
+        change.afterRows = grew ? now.RowCount() - t.row : 1;
+        history_.Record(std::move(change), t.cursor, t.cursor);
+    } catch (...) {
+        history_.Clear();
+    }
 }
 
 bool TableUndo::Undo() {

@@ -2,13 +2,15 @@
 // and the typing into cells as steps of the core's TableHistory, and puts a
 // step back into the table and the grid.
 //
-// A command holds a Command for its run: the table is kept as it was at the
-// start and compared when the command has rewritten it (Commit, called by the
-// window once the core operation is done, or at the end of the run). Typing
-// makes one step per cell, taken when the current cell changes or a command,
-// undo or redo begins.
+// A command's step runs from Begin (the table kept as it was) to Commit at the
+// command's normal end, or Abandon should it end otherwise; TFormMain::TableEdit
+// holds both ends. Typing makes one step per cell, taken when the window says
+// the current cell was left (CellLeft) or a command, undo or redo begins. A
+// step that cannot be kept for want of memory empties the history: steps that
+// no longer fit the table must not be undone.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,43 +25,21 @@ class TableUndo {
     TableUndo(const TableUndo&) = delete;
     TableUndo& operator=(const TableUndo&) = delete;
 
-    class Command {
-      public:
-        explicit Command(TableUndo* undo) : undo_(undo) {}
-        Command(const Command&) = delete;
-        Command& operator=(const Command&) = delete;
-        ~Command() {
-            if (undo_) undo_->Commit();
-        }
-
-      private:
-        TableUndo* undo_;
-    };
-    // Call before a command changes the table; nested calls join the outer one.
-    [[nodiscard]] Command Begin();
-
+    // Call before a command changes the table. False inside another command,
+    // whose step then covers this one's change.
+    bool Begin();
     // A command that only reorders the rows (dropping empty ones) gives its
-    // order to Done; the step then keeps the order, not the rows. Recorded
-    // when it ends, with the cursor of that moment.
-    class Reordering {
-      public:
-        explicit Reordering(TableUndo* undo);
-        Reordering(const Reordering&) = delete;
-        Reordering& operator=(const Reordering&) = delete;
-        ~Reordering();
-        // The order DataTable::ReorderRows applied, once it has.
-        void Done(std::vector<int> order);
-
-      private:
-        TableUndo* undo_;
-        kurv::TableCursor before_;
-        int rowsBefore_ = 0;
-        std::vector<int> order_;
-        bool done_ = false;
-    };
-    [[nodiscard]] Reordering BeginReorder() { return Reordering(this); }
-    // The running command's change, recorded now; nothing when none runs.
+    // order to Reordered; the step then keeps the order, not the rows.
+    bool BeginReorder();
+    // The order DataTable::ReorderRows applied, once it has.
+    void Reordered(std::vector<int> order);
+    // The running command's change, recorded now with the cursor of this moment.
     void Commit();
+    // The same for a command that ended early or by an exception; never throws.
+    void Abandon() noexcept;
+
+    // The current cell was left: what was typed into it becomes a step.
+    void CellLeft();
     // A column was dragged from `from` to `to`; the cells have moved already.
     void ColumnMoved(int from, int to);
 
@@ -84,23 +64,30 @@ class TableUndo {
         int rowCount = 0;
         kurv::TableCursor cursor;
     };
+    enum class Running { None, Rows, Reorder };
 
     // Undo or redo through the history, with the typing closed first.
     bool Step(bool (kurv::TableHistory::*move)(kurv::DataTable&, kurv::TableCursor&));
     kurv::TableCursor Cursor() const;
     void Restore(const kurv::TableCursor& cursor);
+    bool Start(Running kind);
+    // Records the running command's step, or empties the history when it cannot.
+    void RecordRunning() noexcept;
     // Starts watching the current cell for typing; CloseTyping records it.
-    void ArmTyping();
+    void ArmTyping() noexcept;
     // `now` is the table as the typing left it (the window's own but for a column move).
-    void CloseTyping(const kurv::DataTable& now);
+    void CloseTyping(const kurv::DataTable& now) noexcept;
     void UpdateActions();
 
     kurv::DataTable* table_;
     TStringGrid* grid_;
     kurv::TableHistory history_;
-    bool running_ = false;
-    kurv::DataTable pending_{1};
-    kurv::TableCursor pendingCursor_;
+    Running running_ = Running::None;
+    std::optional<kurv::DataTable> before_;  // a running command's table as it was
+    int rowsBefore_ = 0;
+    std::vector<int> order_;
+    bool reordered_ = false;
+    kurv::TableCursor beforeCursor_;
     Typing typing_;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;

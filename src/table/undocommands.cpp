@@ -8,11 +8,12 @@
 #include "table/stringgrid.h"
 #include "table/undo.h"
 
-void TFormMain::BuildUndoItems(QMenu* edit) {
-    undo_ = std::make_unique<TableUndo>(&table_, sgData);
+void TFormMain::BuildUndoItems() {
+    table_.undo = std::make_unique<TableUndo>(&data_, table_.sgData);
+    QMenu* edit = app_.itmEdit;
     QAction* first = edit->actions().value(0);
-    QAction* undo = MakeAction("itmUndo", QKeySequence("Ctrl+Z"));
-    QAction* redo = MakeAction("itmRedo", QKeySequence("Ctrl+Shift+Z"));
+    QAction* undo = Captioned(MakeAction("itmUndo", QKeySequence("Ctrl+Z")), {"Отменить", "Undo"});
+    QAction* redo = Captioned(MakeAction("itmRedo", QKeySequence("Ctrl+Shift+Z")), {"Повторить", "Redo"});
     edit->insertAction(first, undo);
     edit->insertAction(first, redo);
     edit->insertSeparator(first)->setObjectName("NUndo");
@@ -25,22 +26,13 @@ void TFormMain::BuildUndoItems(QMenu* edit) {
         connect(a, &QAction::triggered, this,
                 [this, isUndo] { Guarded([&] { isUndo ? itmUndoClick() : itmRedoClick(); }); });
     }
-    undo_->SetActions(undo, redo, ctrlY);
-    RetextUndoItems(LanguageIndex);
-}
-
-void TFormMain::RetextUndoItems(int language) {
-    auto pick = [language](const char* russian, const char* english) {
-        return QString::fromUtf8(language == 1 ? english : russian);
-    };
-    if (auto* a = findChild<QAction*>("itmUndo")) a->setText(pick("Отменить", "Undo"));
-    if (auto* a = findChild<QAction*>("itmRedo")) a->setText(pick("Повторить", "Redo"));
+    table_.undo->SetActions(undo, redo, ctrlY);
 }
 
 void TFormMain::itmUndoClick() {
-    if (undo_->Undo()) sgDataClick();
+    if (table_.undo->Undo()) sgDataClick();
 }
 
 void TFormMain::itmRedoClick() {
-    if (undo_->Redo()) sgDataClick();
+    if (table_.undo->Redo()) sgDataClick();
 }

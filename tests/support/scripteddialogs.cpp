@@ -27,6 +27,13 @@ QString ScriptedDialogs::SaveFileName(QWidget* owner, const QString& initial) {
     return OpenFileName(owner, initial);
 }
 
+QString ScriptedDialogs::SaveFileNameFiltered(QWidget* owner, const QString& initial,
+                                              const QStringList& filters, int& chosen) {
+    offeredFilters = filters;
+    chosen = filter;
+    return SaveFileName(owner, initial);
+}
+
 void ScriptedDialogs::PrintPreview(QWidget*, const std::function<void(QPrinter*)>& paint) {
     ++printPreviews;
     QPrinter printer(QPrinter::HighResolution);

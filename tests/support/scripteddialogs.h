@@ -23,6 +23,9 @@ class ScriptedDialogs : public Dialogs {
                 int defaultButton = 0) override;
     QString OpenFileName(QWidget* owner, const QString& initial) override;
     QString SaveFileName(QWidget* owner, const QString& initial) override;
+    // Answers with the next file name and `filter`; the filters offered are kept.
+    QString SaveFileNameFiltered(QWidget* owner, const QString& initial, const QStringList& filters,
+                                 int& chosen) override;
     void PrintPreview(QWidget* owner, const std::function<void(QPrinter*)>& paint) override;
     int Exec(QWidget* dialog) override;
 
@@ -33,6 +36,8 @@ class ScriptedDialogs : public Dialogs {
     std::function<int(QWidget*)> onExec;            // runs a dialog's script; default: rejected
     std::function<void(QPrinter*)> onPrintPreview;  // sees the printer before the page is painted
     QString pdfPath;  // when set, the preview's page is printed to this PDF file
+    int filter = 0;
+    QStringList offeredFilters;
 
     QList<RecordedMessage> messages;
     QStringList fileDialogInitials;

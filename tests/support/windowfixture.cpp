@@ -1,12 +1,28 @@
 #include "support/windowfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "table/stringgrid.h"
+#include "table/tableedit.h"
+
+namespace {
+
+// A test program run by hand on a machine without a display still runs:
+// offscreen unless a platform is asked for. Set before main() makes the application.
+const bool kOffscreen = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}();
+
+}  // namespace
 
 void WindowFixture::NewSettingsFolder(const QByteArray& ini) {
     form_.reset();
@@ -28,6 +44,27 @@ TFormMain* WindowFixture::Open(char sep, bool show, bool keepDialogs) {
     return form_.get();
 }
 
+TFormMain* WindowFixture::OpenWithRealDialogs() {
+    form_.reset();
+    if (!dir_) dir_ = std::make_unique<QTemporaryDir>();
+    form_ = std::make_unique<TFormMain>(FormEnvironment{&realDialogs_, '.', dir_->path()});
+    realDialogs_.SetMainWindow(form_.get());
+    form_->show();
+    return form_.get();
+}
+
+WindowFixture::BoxAnswerer::BoxAnswerer() {
+    auto* timer = new QTimer;
+    timer_.reset(timer);
+    QObject::connect(timer, &QTimer::timeout, timer, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    timer->start(10);
+}
+
 void WindowFixture::WriteIni(const QByteArray& content) {
     QFile f(IniPath());
     if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(IniPath()));
@@ -46,14 +83,30 @@ TStringGrid* WindowFixture::Grid() const {
     return W<TStringGrid>("sgData");
 }
 
-void WindowFixture::Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
+void WindowFixture::Fill(const Rows& rows) {
+    TFormMain::TableEdit edit(*form_);
     int r = 1;
     for (const auto& [y, x] : rows) {
         T().SetCell(0, r, y);
         T().SetCell(1, r, x);
         ++r;
     }
-    Grid()->TableReset();
+    edit.Done(TFormMain::TableEdit::Then::KeepResults);
+}
+
+void WindowFixture::Replace(const Rows& rows) {
+    TFormMain::TableEdit edit(*form_);
+    T().SetRowCount(1);
+    T().SetRowCount(static_cast<int>(rows.size()) + 2);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        T().SetRow(static_cast<int>(i) + 1, {rows[i].first, rows[i].second, ""});
+    edit.Done(TFormMain::TableEdit::Then::KeepResults);
+}
+
+void WindowFixture::FitWith(int kind, const Rows& rows) {
+    Replace(rows);
+    W<QComboBox>("ComboBox1")->setCurrentIndex(kind);
+    form_->sgDataClick();
 }
 
 void WindowFixture::DragXColumnOntoY() const {

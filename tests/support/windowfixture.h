@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/dialogs.h"
 #include "app/formmain.h"
 #include "support/scripteddialogs.h"
 
@@ -27,6 +28,18 @@ class WindowFixture {
     // Creates the window over the current settings folder (a new one when there is
     // none); the scripted dialogs are kept when `keepDialogs`.
     TFormMain* Open(char sep = '.', bool show = true, bool keepDialogs = false);
+    // The same with the program's real dialogs, shown.
+    TFormMain* OpenWithRealDialogs();
+    // Answers every real message box as soon as it is up, with its default button,
+    // keeping its text; for as long as it lives.
+    class BoxAnswerer {
+      public:
+        BoxAnswerer();
+        QStringList texts;
+
+      private:
+        std::unique_ptr<QObject> timer_;
+    };
     void Close() { form_.reset(); }
 
     QString IniPath() const { return dir_->filePath("Kurvilon.ini"); }
@@ -43,15 +56,22 @@ class WindowFixture {
     kurv::DataTable& T() const { return form_->Table(); }
     TStringGrid* Grid() const;
     QString Cell(int col, int row) const {
-        const std::string_view text = T().Cell(col, row);
+        const kurv::CellText cell = T().Cell(col, row);
+        const std::string_view text = cell;
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
+    using Rows = std::vector<std::pair<std::string, std::string>>;
     // Writes (Y, X) pairs from row 1 on and tells the grid.
-    void Fill(const std::vector<std::pair<std::string, std::string>>& rows);
+    void Fill(const Rows& rows);
+    // The table becomes the pairs and a row below them.
+    void Replace(const Rows& rows);
+    // The same, then the kind's list index chosen and the recalculation run.
+    void FitWith(int kind, const Rows& rows);
     // Drags the X column's header onto the Y column's with the mouse.
     void DragXColumnOntoY() const;
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
+    QtDialogs realDialogs_;
     std::unique_ptr<TFormMain> form_;
 };
