@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# CI: the window starts and stays up. scripts/run.sh runs on a virtual screen; the program it starts must
-# still be running 20 s after it appeared. The program is built first, so that the 20 s are the program's
-# own and not the compiler's (a build still running at the deadline would look like a program that stays up).
+# CI: the window starts and stays up. scripts/run.sh runs on a virtual screen; the window program that
+# build/src/kurvilon becomes must still be running 20 s after it appeared. The program is built first, so
+# that the 20 s are the program's own and not the compiler's (a build still running at the deadline would
+# look like a program that stays up).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh --target kurvilon build
-exe="$(pwd)/build/src/kurvilon"
+exe="$(pwd)/build/src/kurvilon-window"
 
 program_pid() {
   for p in /proc/[0-9]*; do

@@ -258,6 +258,26 @@ TEST_F(DataFileIo, OpenFailures) {
     EXPECT_EQ(kurv::ReadWholeFile((dir_ / "pipe").string(), bytes), FileReadResult::OpenFailed);  // no hang
 }
 
+// A named pipe with a reader that never reads (and a device) is refused with the
+// write error at once, and stays what it was; the write ran in a child under an alarm.
+TEST_F(DataFileIo, PipeOrDeviceIsRefusedNotWritten) {
+    const fs::path pipe = dir_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int r = InChild(
+        [&] {
+            ::alarm(5);
+            return static_cast<int>(kurv::WriteFileSafely(pipe.string(), std::string(1 << 20, '1')));
+        },
+        false);
+    ::close(reader);
+    EXPECT_EQ(r, static_cast<int>(FileWriteResult::WriteFailed));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(Names(), std::vector<std::string>{"pipe"});
+    EXPECT_EQ(kurv::WriteFileSafely("/dev/null", "1 2\n"), FileWriteResult::WriteFailed);
+}
+
 TEST_F(DataFileIo, ReadOnlyTargetKeepsItsContent) {
     const fs::path p = dir_ / "locked.txt";
     Spit(p, "old content\n");

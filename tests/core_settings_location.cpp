@@ -18,6 +18,7 @@ namespace {
 struct PlaceCase {
     const char* name;
     std::set<std::string> writable;  // the paths the check says may be written
+    std::set<std::string> existing;  // the paths that exist (besides the writable ones)
     std::string programDirectory;
     std::string xdgConfigHome;
     std::string home;
@@ -28,22 +29,26 @@ class ChooseSettingsFileTest : public testing::TestWithParam<PlaceCase> {};
 
 TEST_P(ChooseSettingsFileTest, Chooses) {
     const PlaceCase& c = GetParam();
-    const kurv::SettingsPlace place{c.programDirectory, c.xdgConfigHome, c.home,
-                                    [&](const std::string& p) { return c.writable.count(p) > 0; }};
+    const kurv::SettingsPlace place{
+        c.programDirectory, c.xdgConfigHome, c.home,
+        [&](const std::string& p) { return c.writable.count(p) > 0; },
+        [&](const std::string& p) { return c.writable.count(p) > 0 || c.existing.count(p) > 0; }};
     EXPECT_EQ(kurv::ChooseSettingsFile(place), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChooseSettingsFileTest,
     testing::Values(
-        PlaceCase{"WritableFolder", {"/opt/k"}, "/opt/k/", "/x", "/home/u", "/opt/k/Kurvilon.ini"},
+        PlaceCase{"WritableFolder", {"/opt/k"}, {}, "/opt/k/", "/x", "/home/u", "/opt/k/Kurvilon.ini"},
         PlaceCase{"WritableFileInReadOnlyFolder",
                   {"/opt/k/Kurvilon.ini"},
+                  {},
                   "/opt/k",
                   "",
                   "/home/u",
                   "/opt/k/Kurvilon.ini"},
         PlaceCase{"InstalledUsesXdg",
+                  {},
                   {},
                   "/usr/bin",
                   "/home/u/cfg/",
@@ -51,14 +56,42 @@ INSTANTIATE_TEST_SUITE_P(
                   "/home/u/cfg/Kurvilon/Kurvilon.ini"},
         PlaceCase{"InstalledDefaultsToDotConfig",
                   {},
+                  {},
                   "/usr/bin",
                   "",
                   "/home/u",
                   "/home/u/.config/Kurvilon/Kurvilon.ini"},
-        PlaceCase{
-            "RelativeXdgIgnored", {}, "/usr/bin", "cfg", "/home/u", "/home/u/.config/Kurvilon/Kurvilon.ini"},
-        PlaceCase{"NoHomeStaysBeside", {}, "/usr/bin", "", "", "/usr/bin/Kurvilon.ini"},
-        PlaceCase{"BackslashTrimmed", {"C:\\k"}, "C:\\k\\", "", "", "C:\\k/Kurvilon.ini"}),
+        PlaceCase{"RelativeXdgIgnored",
+                  {},
+                  {},
+                  "/usr/bin",
+                  "cfg",
+                  "/home/u",
+                  "/home/u/.config/Kurvilon/Kurvilon.ini"},
+        PlaceCase{"NoHomeStaysBeside", {}, {}, "/usr/bin", "", "", "/usr/bin/Kurvilon.ini"},
+        // Root may write /usr/bin, but an installed copy never puts its file there unasked.
+        PlaceCase{"InstalledWritableFolderStillUsesConfig",
+                  {"/usr/libexec/kurvilon"},
+                  {},
+                  "/usr/libexec/kurvilon",
+                  "",
+                  "/root",
+                  "/root/.config/Kurvilon/Kurvilon.ini"},
+        PlaceCase{"InstalledWithAFileBesideUsesIt",
+                  {},
+                  {"/usr/local/bin/Kurvilon.ini"},
+                  "/usr/local/bin/",
+                  "",
+                  "/home/u",
+                  "/usr/local/bin/Kurvilon.ini"},
+        PlaceCase{"LookAlikePrefixIsNotInstalled",
+                  {"/usrx/k"},
+                  {},
+                  "/usrx/k",
+                  "",
+                  "/home/u",
+                  "/usrx/k/Kurvilon.ini"},
+        PlaceCase{"BackslashTrimmed", {"C:\\k"}, {}, "C:\\k\\", "", "", "C:\\k/Kurvilon.ini"}),
     [](const testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
 
 class TempDir {

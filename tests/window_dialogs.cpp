@@ -13,6 +13,7 @@
 #include "about/aboutbox.h"
 #include "build_version.h"
 #include "core/about_info.h"
+#include "core/uitext.h"
 #include "i18n/languagedialog.h"
 
 using namespace std::string_literals;
@@ -252,13 +253,15 @@ void DialogsTest::aboutLinks_data() {
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("opened");
-    const QString mailRus = "mailto:info@example.com?Subject=Аппроксимация экспериментальных данных";
-    const QString mailEng = "mailto:info@example.com?Subject=Approximation of the experimental data";
-    const QString web = "https://www.example.com/";
-    QTest::newRow("general mail, Russian") << 0 << "LabelEMail" << mailRus;
-    QTest::newRow("support mail writes to the general address") << 0 << "Label1" << mailRus;
-    QTest::newRow("general mail, English") << 1 << "LabelEMail" << mailEng;
-    QTest::newRow("support mail, English") << 1 << "Label1" << mailEng;
+    const auto mail = [](int language) {
+        return QString::fromStdString(
+            kurv::MailLinkText(kurv::about::kMailGeneral, kurv::UiText(kurv::TextId::AppTitle, language)));
+    };
+    const QString web = QString::fromUtf8(kurv::about::kWebMain);
+    QTest::newRow("general mail, Russian") << 0 << "LabelEMail" << mail(0);
+    QTest::newRow("support mail writes to the general address") << 0 << "Label1" << mail(0);
+    QTest::newRow("general mail, English") << 1 << "LabelEMail" << mail(1);
+    QTest::newRow("support mail, English") << 1 << "Label1" << mail(1);
     QTest::newRow("main web") << 0 << "LabelWWW" << web;
     QTest::newRow("second web opens the main one") << 1 << "Label2" << web;
     QTest::newRow("picture") << 0 << "ProgramIcon" << web;

@@ -8,6 +8,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "app/settingkeys.h"
+#include "core/errors.h"
 #include "core/ini_file.h"
 #include "core/numbers.h"
 #include "table/keys.h"
@@ -78,8 +79,7 @@ void TFormMain::Guarded(const std::function<void()>& f) {
     try {
         f();
     } catch (const std::bad_alloc&) {
-        ShowDefaultError(
-            Pick("Недостаточно памяти для этой операции.", "Not enough memory for this operation."));
+        ShowDefaultError(Pick(kurv::kNotEnoughMemory));
     } catch (const std::exception& e) {  // KurvError among them
         ShowDefaultError(QString::fromUtf8(e.what()));
     }

@@ -226,6 +226,7 @@ class TFormMain : public QMainWindow {
     // ---- Captions and languages (i18n/captions.cpp)
     QString Text(kurv::TextId id) const;  // UiText in the current language
     QString Pick(const char* russian, const char* english) const;
+    QString Pick(const kurv::TextPair& text) const { return Pick(text.rus, text.eng); }
     // Records `target`'s caption and shows it in the current language.
     template <class T>
     T* Captioned(T* target, UiString text, Caption::Role role = Caption::Role::Text, int number = 0) {

@@ -1,24 +1,16 @@
-// Program entry: the application object, the main window, the message loop.
+// The window program's entry: the application object, the main window, the
+// message loop. Users start it through `kurvilon` (src/cli/main.cpp), which has
+// already checked the command line: what reaches here is at most one file name.
+// The window does not read that file yet; File / Read's reading of it after the
+// language question is where it will go (QCoreApplication::arguments().value(1)).
 #include <QApplication>
 #include <QIcon>
-#include <QLocale>
 #include <QMessageBox>
 #include <exception>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
-
-namespace {
-
-// The locale's decimal separator as one character; a separator that is not a
-// single ASCII character is taken as ".".
-char LocaleDecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) return static_cast<char>(point.at(0).unicode());
-    return '.';
-}
-
-}  // namespace
+#include "cli/system_locale.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -31,7 +23,7 @@ int main(int argc, char** argv) {
         QtDialogs dialogs;
         FormEnvironment env;
         env.dialogs = &dialogs;
-        env.decimalSeparator = LocaleDecimalSeparator();
+        env.decimalSeparator = kurv::LocaleDecimalSeparator();
         env.programDirectory = QCoreApplication::applicationDirPath();
         TFormMain form(env);
         dialogs.SetMainWindow(&form);

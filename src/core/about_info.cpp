@@ -31,7 +31,7 @@ constexpr std::string_view kStringTable = "\\StringFileInfo\\";
 constexpr std::string_view kBuildTranslation{"\x19\x04\xE3\x04", 4};
 constexpr const char* kBuildKey = "041904E3";
 constexpr const char* kInternalName = "Kurvilon";
-constexpr const char* kLegalCopyright = "(C) Разработчики Kurvilon, г. Примерск";
+constexpr const char* kLegalCopyright = "(C) 2026 Разработчики Kurvilon";
 
 }  // namespace
 
@@ -55,7 +55,11 @@ std::optional<std::string> BuildVersionSource::Query(std::string_view path) {
 }
 
 const char* BuildDate() {
+#ifdef KURVILON_BUILD_DATE
+    return KURVILON_BUILD_DATE;
+#else
     return __DATE__;
+#endif
 }
 
 std::optional<BuildDateParts> SplitBuildDate(std::string_view date) {
@@ -122,6 +126,7 @@ AboutTexts ComposeAboutTexts(VersionSource& source, std::string_view buildDate, 
 }
 
 std::string MailLinkText(std::string_view address, std::string_view title) {
+    if (address.empty()) return {};  // a letter to nobody is nothing to open
     std::string s = "mailto:";
     s.append(address);
     s.append("?Subject=");

@@ -33,7 +33,9 @@ class BuildVersionSource : public VersionSource {
     std::optional<std::string> Query(std::string_view path) override;
 };
 
-// The compiler's date of this build, "Mmm dd yyyy" (a single-digit day after two spaces).
+// The date of this build, "Mmm dd yyyy" (a single-digit day after two spaces):
+// the day SOURCE_DATE_EPOCH names when it was set for the build, so that two
+// builds of one commit are the same program; else the compiler's date.
 const char* BuildDate();
 
 struct BuildDateParts {
@@ -69,7 +71,8 @@ struct AboutTexts {
 
 AboutTexts ComposeAboutTexts(VersionSource& source, std::string_view buildDate, int language);
 
-// "mailto:" + address + "?Subject=" + title, as it is handed to the shell.
+// "mailto:" + address + "?Subject=" + title, as it is handed to the shell;
+// nothing without an address.
 std::string MailLinkText(std::string_view address, std::string_view title);
 // The web address as it is handed to the shell.
 std::string WebLinkText(std::string_view address);
@@ -87,15 +90,16 @@ inline constexpr const char* kLabelSite = "Сайт:";
 inline constexpr const char* kLabelInfo = "Общие вопросы:";
 inline constexpr const char* kLabelTech = "Техподдержка:";
 
-// Placeholder contacts: reserved example domains and numbers of no real line.
-inline constexpr const char* kPhones = "(000) 000-00-01\n(000) 000-00-02\n(000) 000-00-03";
-inline constexpr const char* kWebMain = "https://www.example.com/";
-inline constexpr const char* kWebSecond = "www.example.org";
-inline constexpr const char* kMailGeneral = "info@example.com";
-inline constexpr const char* kMailSupport = "support@example.com";
+// The project has no telephone, mail address or web page of its own to give:
+// the lines stay with their captions and hold nothing, and nothing is opened.
+inline constexpr const char* kPhones = "";
+inline constexpr const char* kWebMain = "";
+inline constexpr const char* kWebSecond = "";
+inline constexpr const char* kMailGeneral = "";
+inline constexpr const char* kMailSupport = "";
 inline constexpr const char* kMailHint = "Написать письмо";
-inline constexpr const char* kWebHint = "Открыть сайт разработчиков";
-inline constexpr const char* kCopyrightEnglish = "Copyright (C) Kurvilon developers, Primersk";
+inline constexpr const char* kWebHint = "";
+inline constexpr const char* kCopyrightEnglish = "Copyright (C) 2026 Kurvilon developers";
 
 }  // namespace about
 

@@ -11,11 +11,19 @@
 #include "core/datatable.h"
 #include "core/file_io.h"
 #include "core/progress.h"
+#include "core/uitext.h"
 
 namespace kurv {
 
 // A calibration table never comes near this; a larger file is refused unread.
 constexpr std::uint64_t kDataFileMaxBytes = std::uint64_t{256} << 20;
+
+// What reading or writing the file tells its user, in the window's boxes and on the command line.
+inline constexpr TextPair kFileCannotOpen{"Не могу открыть файл.", "I can not open the file."};
+inline constexpr TextPair kFileCannotWrite{"Не могу записать файл.", "I can not write the file."};
+inline constexpr TextPair kFileTooLarge{"Файл слишком велик", "The file is too large"};
+inline constexpr TextPair kFileInvalidData{"Файл содержит неверные данные",
+                                           "This file contains invalid data"};
 
 // The file's bytes for the table: data rows 1 .. RowCount - 1 whose Y or X is not empty.
 std::string DataFileBytes(const DataTable& table);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/uitext.h"
+
 namespace kurv {
 
 struct KurvError : std::runtime_error {
@@ -25,6 +27,10 @@ struct ArithmeticError : KurvError {
     ArithmeticError();
     using KurvError::KurvError;
 };
+
+// What an operation that ran out of memory tells its user.
+inline constexpr TextPair kNotEnoughMemory{"Недостаточно памяти для этой операции.",
+                                           "Not enough memory for this operation."};
 
 constexpr std::size_t kQuotedCharsMax = 100;
 

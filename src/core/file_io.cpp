@@ -113,15 +113,6 @@ void RemoveStaleTemporaries(const std::string& dir) {
     ::closedir(d);
 }
 
-// Writes a device or a pipe; there is no file to keep.
-FileWriteResult WriteSpecial(const std::string& path, std::string_view bytes) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return FileWriteResult::OpenFailed;
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    const bool ok = WriteAll(fd.get(), bytes) && (::fsync(fd.get()) == 0 || errno == EINVAL);
-    return fd.Close() && ok ? FileWriteResult::Written : FileWriteResult::WriteFailed;
-}
-
 // Owner, mode and contents of a fresh temporary, synced.
 bool Fill(int fd, std::string_view bytes, const struct stat* old) {
     if (old) {
@@ -185,19 +176,28 @@ FileReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::u
     if (fd.get() < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::OpenFailed;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadResult::OpenFailed;
-    if (static_cast<std::uint64_t>(st.st_size) > limit) return FileReadResult::TooLarge;
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    return ReadWholeDescriptor(fd.get(), bytes, limit);
+}
+
+FileReadResult ReadWholeDescriptor(int fd, std::string& bytes, std::uint64_t limit) {
+    bytes.clear();
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return FileReadResult::ReadFailed;
+    if (S_ISREG(st.st_mode)) {
+        if (static_cast<std::uint64_t>(st.st_size) > limit) return FileReadResult::TooLarge;
+        if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
     std::vector<char> buf(1 << 16);
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buf.data(), buf.size());
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             bytes.clear();
             return FileReadResult::ReadFailed;
         }
         if (n == 0) break;
-        // A file that grows while read, or reports no size (/proc), stops here.
+        // A file that grows while read, or reports no size (/proc, a pipe), stops here.
         if (bytes.size() + static_cast<std::size_t>(n) > limit) {
             bytes.clear();
             bytes.shrink_to_fit();
@@ -216,7 +216,8 @@ FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes)
         return FileWriteResult::OpenFailed;  // a loop
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return FileWriteResult::OpenFailed;
-    if (exists && !S_ISREG(st.st_mode)) return WriteSpecial(target, bytes);
+    // Nothing else is opened: writing into a pipe whose reader never reads would never end.
+    if (exists && !S_ISREG(st.st_mode)) return FileWriteResult::WriteFailed;
     if (exists) {
         // Renaming would replace a file we may not write to; ask the file itself.
         Fd probe(::open(target.c_str(), O_WRONLY | O_CLOEXEC));

@@ -10,6 +10,8 @@
 // - a failed close is a failed write;
 // - symbolic links are followed (up to 40, relative to the link's folder) and the
 //   link stays a link, its final target replaced (or created when missing);
+// - only a regular file or a new name is written: a folder, a device or a named
+//   pipe is refused before anything is opened (a pipe nobody reads would hang);
 // - reads take a limit and refuse a larger file before reading it;
 // - temporaries are named ".kurvilon-" and six letters or digits; ours left over
 //   by a killed process (older than ten minutes) go at the next save into that folder;
@@ -39,15 +41,20 @@ enum class FileReadResult {
 FileReadResult ReadWholeFile(const std::string& path, std::string& bytes,
                              std::uint64_t limit = kDefaultReadLimit);
 
+// The same from an open descriptor (standard input) until its end: a regular
+// file, a pipe or a terminal; a folder gives ReadFailed. The descriptor stays open.
+FileReadResult ReadWholeDescriptor(int fd, std::string& bytes, std::uint64_t limit = kDefaultReadLimit);
+
 enum class FileWriteResult {
     Written,
-    OpenFailed,   // the file cannot be created or is not writable; nothing was changed
-    WriteFailed,  // the new contents could not be written completely beside it; nothing was changed
+    OpenFailed,   // the file cannot be created or is not writable, or is a folder; nothing was changed
+    WriteFailed,  // the new contents could not be written completely beside it, or the name is
+                  // a device or a pipe; nothing was changed
 };
 
 // Replaces the file at `path` by `bytes` as described above. An existing file
 // keeps its mode (and its owner where we may set it); a new one gets 0666 less
-// the umask. A device or a pipe is written to, not replaced.
+// the umask.
 FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes);
 
 }  // namespace kurv

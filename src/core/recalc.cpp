@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/numbers.h"
+#include "core/uitext.h"
 
 namespace kurv {
 
@@ -66,6 +67,13 @@ constexpr std::size_t kTurn = 1 << 15;
 constexpr std::size_t kOwnTurn = 2 * kTurn;
 
 }  // namespace
+
+std::string LocatedOverflowText(const CellOverflow& e, int language) {
+    std::string place = kOverflowPlace.In(language);
+    place.replace(place.find("%1"), 2, std::to_string(e.row));
+    place.replace(place.find("%2"), 2, UiText(TextId::HeaderTrueY + e.col, language));
+    return std::string(e.what()) + " " + place;
+}
 
 void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     out.rows.clear();

@@ -12,6 +12,7 @@
 #include "core/datatable.h"
 #include "core/errors.h"
 #include "core/fit.h"
+#include "core/uitext.h"
 
 namespace kurv {
 
@@ -22,6 +23,13 @@ struct CellOverflow : ArithmeticError {
     int row;  // table row, 1 .. RowCount - 1
     int col;  // 0 Y, 1 X
 };
+
+// Where the value is: %1 the row, %2 the column's heading.
+inline constexpr TextPair kOverflowPlace{"Строка %1, столбец «%2».", "Row %1, column \"%2\"."};
+
+// The message the window shows for it: the overflow text, a space, and the place
+// with the heading in `language`.
+std::string LocatedOverflowText(const CellOverflow& e, int language);
 
 // The rows that count (Y and X texts both non-empty), in table order, with
 // their values, so later passes never convert a text again.

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace kurv {
@@ -28,10 +29,23 @@ bool PathWritable(const std::string& path) {
     return !path.empty() && ::access(path.c_str(), W_OK) == 0;
 }
 
+bool IsInstalledProgramDirectory(const std::string& dir) {
+    for (std::string_view prefix : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libexec"}) {
+        if (dir.compare(0, prefix.size(), prefix) == 0 &&
+            (dir.size() == prefix.size() || dir[prefix.size()] == '/'))
+            return true;
+    }
+    return false;
+}
+
 std::string ChooseSettingsFile(const SettingsPlace& place) {
     const std::string dir = WithoutTrailingSeparator(place.programDirectory);
     const std::string beside = dir + "/" + kFileName;
-    if (place.writable(beside) || place.writable(dir.empty() ? "/" : dir)) return beside;
+    if (IsInstalledProgramDirectory(dir)) {
+        if (place.exists(beside)) return beside;
+    } else if (place.writable(beside) || place.writable(dir.empty() ? "/" : dir)) {
+        return beside;
+    }
 
     std::string base;
     if (!place.xdgConfigHome.empty() && place.xdgConfigHome.front() == '/')
@@ -44,8 +58,11 @@ std::string ChooseSettingsFile(const SettingsPlace& place) {
 }
 
 std::string SettingsFileFor(const std::string& programDirectory) {
-    const std::string file =
-        ChooseSettingsFile({programDirectory, Env("XDG_CONFIG_HOME"), Env("HOME"), PathWritable});
+    const std::string file = ChooseSettingsFile(
+        {programDirectory, Env("XDG_CONFIG_HOME"), Env("HOME"), PathWritable, [](const std::string& p) {
+             std::error_code ec;
+             return std::filesystem::exists(p, ec);
+         }});
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     std::error_code ec;
     if (!std::filesystem::exists(folder, ec)) std::filesystem::create_directories(folder, ec);

@@ -5,11 +5,6 @@ namespace kurv {
 
 namespace {
 
-struct TextPair {
-    const char* rus;
-    const char* eng;
-};
-
 constexpr TextPair kTexts[kUiTextCount] = {
     {"Аппроксимация экспериментальных данных", "Approximation of the experimental data"},
     {"Файл", "File"},

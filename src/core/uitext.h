@@ -61,6 +61,14 @@ enum class TextId : int {
     Count
 };
 
+// A text held by its operation, in both languages.
+struct TextPair {
+    const char* rus;
+    const char* eng;
+    // 1 English, anything else Russian.
+    constexpr const char* In(int language) const { return language == 1 ? eng : rus; }
+};
+
 // The hint beside the RMS deviation, the same in both languages.
 inline constexpr const char* kRmsNote = "(по ГОСТ 17624-87)";
 

@@ -33,19 +33,16 @@ void TFormMain::itmReadClick() {
         const kurv::FileReadResult r = kurv::ReadWholeFile(PathBytes(name), bytes, kurv::kDataFileMaxBytes);
         if (r == kurv::FileReadResult::Read) break;
         if (r == kurv::FileReadResult::TooLarge) {
-            MessageBox(nullptr, Pick("Файл слишком велик", "The file is too large"), caption, MbOk,
-                       MsgIcon::Warning);
+            MessageBox(nullptr, Pick(kurv::kFileTooLarge), caption, MbOk, MsgIcon::Warning);
             return;
         }
         // Ignore ends the command like Abort: no file is open to read from.
-        if (FileFailureBox(Pick("Не могу открыть файл.", "I can not open the file."), caption) != MbRetry)
-            return;
+        if (FileFailureBox(Pick(kurv::kFileCannotOpen), caption) != MbRetry) return;
     }
     TableEdit edit(*this);
     if (kurv::ReadDataFile(data_, bytes) == kurv::DataFileRead::InvalidData) {
         // The table is as it was.
-        MessageBox(nullptr, Pick("Файл содержит неверные данные", "This file contains invalid data"), caption,
-                   MbOk, MsgIcon::Warning);
+        MessageBox(nullptr, Pick(kurv::kFileInvalidData), caption, MbOk, MsgIcon::Warning);
         return;
     }
     datafile_.files.read = {datafile_.lastOpenName.toStdString(), kurv::DataFingerprint(data_)};
@@ -64,9 +61,8 @@ void TFormMain::itmWriteClick() {
             datafile_.files.written = {name.toStdString(), kurv::DataFingerprint(data_)};
             return;
         }
-        const QString text = r == kurv::FileWriteResult::OpenFailed
-                                 ? Pick("Не могу открыть файл.", "I can not open the file.")
-                                 : Pick("Не могу записать файл.", "I can not write the file.");
+        const QString text = r == kurv::FileWriteResult::OpenFailed ? Pick(kurv::kFileCannotOpen)
+                                                                    : Pick(kurv::kFileCannotWrite);
         if (FileFailureBox(text, caption) != MbRetry) return;
     }
 }

@@ -95,8 +95,7 @@ void TFormMain::ReadPairs(Run& run) {
     try {
         kurv::ReadCountingPairs(data_, sep_, recalc_.pairs);
     } catch (const kurv::CellOverflow& e) {
-        throw LocatedOverflow(e, Pick("Строка %1, столбец «%2».", "Row %1, column \"%2\"."),
-                              Text(TextId::HeaderTrueY + e.col));
+        throw LocatedOverflow(e, Pick(kurv::kOverflowPlace), Text(TextId::HeaderTrueY + e.col));
     }
     recalc_.read.Remember(data_.Revision(), sep_);
 }
@@ -150,8 +149,7 @@ void TFormMain::FitPairsAndColumn(Run& run) {
         kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
     } catch (const kurv::CellOverflow& e) {
         writeFitted();
-        throw LocatedOverflow(e, Pick("Строка %1, столбец «%2».", "Row %1, column \"%2\"."),
-                              Text(TextId::HeaderTrueY + e.col));
+        throw LocatedOverflow(e, Pick(kurv::kOverflowPlace), Text(TextId::HeaderTrueY + e.col));
     }
     writeFitted();
     recalc_.sigma = errors.Sigma();

@@ -24,6 +24,7 @@
 #include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "core/datafile_format.h"
 #include "core/file_io.h"
 #include "core/numbers.h"
 #include "core/report.h"
@@ -215,8 +216,8 @@ void TFormMain::itmReportClick() {
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;
-        if (FileFailureBox(Pick("Не могу записать файл.", "I can not write the file."),
-                           Pick("Ошибка записи файла", "Error writing file")) != MbRetry)
+        if (FileFailureBox(Pick(kurv::kFileCannotWrite), Pick("Ошибка записи файла", "Error writing file")) !=
+            MbRetry)
             return;
     }
 }

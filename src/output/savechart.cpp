@@ -11,6 +11,7 @@
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "core/datafile_format.h"
 #include "core/file_io.h"
 #include "output/chartview.h"
 
@@ -107,8 +108,8 @@ void TFormMain::itmSaveChartClick() {
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;
-        if (FileFailureBox(Pick("Не могу записать файл.", "I can not write the file."),
-                           Pick("Ошибка записи файла", "Error writing file")) != MbRetry)
+        if (FileFailureBox(Pick(kurv::kFileCannotWrite), Pick("Ошибка записи файла", "Error writing file")) !=
+            MbRetry)
             return;
     }
 }

@@ -1,0 +1,15 @@
+# Run at install time (by cmake --install and by cpack): the changelog, signed by whoever installs
+# or packages, compressed the way Debian wants it (gzip -9, no name, no time stamp).
+include(${CMAKE_CURRENT_LIST_DIR}/packager.cmake)
+kurvilon_packager(KURVILON_PACKAGER)
+set(PROJECT_VERSION "${KURVILON_VERSION}")
+set(text "${KURVILON_BUILD_DIR}/changelog")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in "${text}" @ONLY)
+set(dir "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${KURVILON_DOC_DIR}")
+file(MAKE_DIRECTORY "${dir}")
+execute_process(COMMAND gzip -9nc INPUT_FILE "${text}" OUTPUT_FILE "${dir}/changelog.gz" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "gzip of the changelog failed: ${rc}")
+endif()
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${dir}/changelog.gz")
+message(STATUS "Installing: ${dir}/changelog.gz")

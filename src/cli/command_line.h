@@ -1,0 +1,39 @@
+// What `kurvilon` was asked to do, read from its arguments by GNU getopt_long
+// (long options, "--name=value" or "--name value", unique abbreviations, "--"
+// ending the options, options after the file name too).
+//
+// Commands: `fit`, and none (the window). Another command (a chart or a report
+// written without a display) takes its place beside `fit` in the parser and in
+// the front's dispatch.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/fit_command.h"
+
+namespace kurv::cli {
+
+// What the options default to: the locale's, read by the caller.
+struct Defaults {
+    char sep = '.';
+    int language = 1;
+};
+
+enum class CommandKind { Window, Help, Version, Fit, UsageError };
+
+struct Command {
+    CommandKind kind = CommandKind::Window;
+    int language = 1;                     // of everything the command prints
+    FitOptions fit;                       // Fit
+    std::vector<std::string> windowArgs;  // Window: what the window program is handed after its name
+    std::string message;                  // UsageError: one line, without the program's name
+};
+
+Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& defaults);
+
+// The language of the messages by the environment, as POSIX orders it
+// (LC_ALL, then LC_MESSAGES, then LANG): Russian for "ru...", else English.
+int LanguageFromEnvironment();
+
+}  // namespace kurv::cli

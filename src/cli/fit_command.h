@@ -1,0 +1,96 @@
+// `kurvilon fit`: a table read from a file, fitted as the window's recalculation
+// fits it, and every text the window would show for it printed as text, TSV or
+// JSON. Qt-free, so that the command needs no display and no widget library.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/datatable.h"
+#include "core/fit.h"
+#include "core/recalc.h"
+
+namespace kurv::cli {
+
+// The command's exit statuses.
+enum ExitStatus : int {
+    kExitFitted = 0,
+    kExitNotFitted = 1,  // too few pairs, a solution fault, an overflow, a text that is not a number
+    kExitUsage = 2,
+    kExitUnreadable = 3,  // the input cannot be read, or the output written
+};
+
+enum class OutputFormat { Text, Tsv, Json };
+
+// The kinds by the window's list index, as --kind and the printed forms name them.
+inline constexpr const char* kKindNames[] = {"linear", "quadratic", "cubic"};
+inline const char* KindName(FitKind kind) {
+    return kKindNames[static_cast<int>(kind)];
+}
+
+struct FitOptions {
+    FitKind kind = FitKind::Cubic;  // a first start's choice
+    char sep = '.';
+    int language = 1;  // 0 Russian, 1 English
+    OutputFormat format = OutputFormat::Text;
+    std::vector<std::string> at;  // X texts, each one ParseNumber accepts
+    bool fullPrecision = false;
+    bool paste = false;      // the text is taken as the table paste takes the clipboard's
+    std::string file = "-";  // "-": standard input
+};
+
+// The curve read at one X, as an evaluation point shows it.
+struct Evaluation {
+    std::string x;  // as given
+    double xValue = 0, y = 0;
+    std::string text;  // CurveValueText
+};
+
+// What one complete recalculation shows, in the window's texts.
+struct FitResult {
+    FitKind kind = FitKind::Linear;
+    Coefficients coefficients;
+    std::array<std::string, 4> texts;  // as the panels show them after "A0 = "
+    std::string formula;
+    double sigma = 0, maxError = 0;
+    std::string sigmaText, maxErrorText;
+    CountingPairs pairs;
+    std::vector<double> fitted;  // one per pair
+    std::vector<Evaluation> at;
+};
+
+struct Failure {
+    int status = kExitFitted;
+    std::string message;  // the window's, in the chosen language; without the program's name
+};
+
+// The table from the input's bytes, by the data file's rules or (paste) by the
+// table paste's; the file-level checks (a NUL byte, the encoding) are the data
+// file's either way. Nothing in `failure` when it was read.
+Failure TableFromBytes(std::string_view bytes, bool paste, int language, DataTable& table);
+
+// The window's recalculation over `table` for the options' kind and separator,
+// then the evaluation at each X. On failure `result` is not to be shown.
+Failure FitTable(const DataTable& table, const FitOptions& options, FitResult& result);
+
+// Where the printed form goes, piece by piece; false when it cannot take it.
+using Sink = std::function<bool(std::string_view piece)>;
+
+// The printed form. `table` is the one fitted: its Y and X texts are printed as
+// the table holds them.
+bool WriteResult(const FitResult& result, const DataTable& table, const FitOptions& options,
+                 const Sink& sink);
+std::string FormatResult(const FitResult& result, const DataTable& table, const FitOptions& options);
+
+// The whole command: reads the file (or `inputFd` for "-"), fits, and hands
+// the printed form to `output`; or the failure, before anything was handed on
+// (except when `output` itself fails).
+Failure RunFit(const FitOptions& options, int inputFd, const Sink& output);
+
+// The residual classes by the chart's colours: "blue", "purple", "red".
+const char* ClassKeyword(ResidualClass c);
+
+}  // namespace kurv::cli

@@ -1,0 +1,95 @@
+// `kurvilon`: the program the user runs. It answers --help, --version and the
+// commands that need no display itself, linking no widget library, so that they
+// run on a server without X; everything else is the window's, and for that it
+// becomes the window program installed beside it (same process, same
+// arguments), so that the window's process is still the one that was started.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_texts.h"
+#include "cli/command_line.h"
+#include "cli/fit_command.h"
+#include "cli/system_locale.h"
+
+namespace {
+
+constexpr const char* kWindowProgram = "kurvilon-window";
+
+bool WriteAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// "kurvilon: " and a message, one line on standard error.
+void Complain(const std::string& message) {
+    WriteAll(2, "kurvilon: " + message + "\n");
+}
+
+std::string OwnDirectory() {
+    std::vector<char> buf(4096);
+    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return ".";
+    std::string path(buf.data(), static_cast<std::size_t>(n));
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The window program: beside this one in a build folder, in libexec once installed.
+std::string WindowProgram() {
+    const std::string dir = OwnDirectory();
+    const std::string beside = dir + "/" + kWindowProgram;
+    if (::access(beside.c_str(), X_OK) == 0) return beside;
+    return dir + "/" KURVILON_WINDOW_FROM_BINDIR "/" + kWindowProgram;
+}
+
+int StartWindow(const char* argv0, const kurv::cli::Command& cmd) {
+    const std::string program = WindowProgram();
+    std::vector<std::string> args{argv0};
+    for (const std::string& a : cmd.windowArgs)
+        args.push_back(!a.empty() && a[0] == '-' && a != "-" ? "./" + a : a);  // never one of Qt's options
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    const int err = errno;
+    Complain(kurv::cli::Fill(kurv::cli::Text(kurv::cli::CliText::WindowNotStarted, cmd.language), program,
+                             std::strerror(err)));
+    return err == ENOENT ? 127 : 126;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kurv::cli;
+    const std::vector<std::string> args(argv, argv + argc);
+    const Command cmd = ParseCommandLine(args, {kurv::LocaleDecimalSeparator(), LanguageFromEnvironment()});
+    switch (cmd.kind) {
+        case CommandKind::UsageError:
+            Complain(cmd.message);
+            return kExitUsage;
+        case CommandKind::Help:
+            return WriteAll(1, HelpText(cmd.language)) ? 0 : kExitUnreadable;
+        case CommandKind::Version:
+            return WriteAll(1, VersionText(cmd.language)) ? 0 : kExitUnreadable;
+        case CommandKind::Fit: {
+            const Failure f = RunFit(cmd.fit, 0, [](std::string_view piece) { return WriteAll(1, piece); });
+            if (f.status != kExitFitted) Complain(f.message);
+            return f.status;
+        }
+        case CommandKind::Window:
+            break;
+    }
+    return StartWindow(argc > 0 ? argv[0] : "kurvilon", cmd);
+}
