@@ -100,10 +100,45 @@ void TableUndo::Abandon() noexcept {
     }
 }
 
-void TableUndo::CellLeft() {
-    CloseTyping(*table_);
-    ArmTyping();
-    UpdateActions();
+void TableUndo::CellLeft(const std::function<void()>& inStep) {
+    const Typing& t = typing_;
+    const int rows = table_->RowCount();
+    const bool grew = t.armed && rows != t.rowCount;
+    // Typing into the last row appends rows; any other change of the count
+    // empties the history (CloseTyping).
+    const bool appended = grew && t.row == t.rowCount - 1 && rows > t.rowCount;
+    const bool typed = t.armed && t.edited && t.row < rows && table_->Cell(t.col, t.row) != t.cells[t.col];
+    if (!inStep || running_ != Running::None || !(typed || appended) || (grew && !appended)) {
+        CloseTyping(*table_);
+        ArmTyping();
+        UpdateActions();
+        if (inStep) inStep();
+        return;
+    }
+    // The typing and what `inStep` does become one step, from the table as it
+    // was before the typing.
+    try {
+        DataTable before = *table_;
+        before.SetRowCount(t.rowCount);
+        for (int c = 0; c < DataTable::kColumns; ++c) before.SetCell(c, t.row, t.cells[std::size_t(c)]);
+        before_.emplace(std::move(before));
+    } catch (const std::bad_alloc&) {
+        history_.Clear();  // the typing is a change no step describes
+        ArmTyping();
+        UpdateActions();
+        inStep();
+        return;
+    }
+    rowsBefore_ = t.rowCount;
+    order_.clear();
+    reordered_ = false;
+    beforeCursor_ = t.cursor;
+    running_ = Running::Rows;
+    typing_ = Typing{};
+    auto abandon = qScopeGuard([this] { Abandon(); });  // should `inStep` throw
+    inStep();
+    abandon.dismiss();
+    Commit();
 }
 
 void TableUndo::ColumnMoved(int from, int to) {
