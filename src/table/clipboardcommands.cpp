@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/longwork.h"
 #include "core/clipboard_text.h"
 #include "table/stringgrid.h"
 #include "table/tableedit.h"
@@ -12,9 +13,17 @@ using kurv::TextId;
 
 namespace {
 
-std::string ClipboardText() {
+constexpr kurv::TextPair kPasting{"Вставка из буфера обмена…", "Pasting from the clipboard…"};
+
+// The clipboard's text as Qt holds it: the core reads UTF-16 itself, so a
+// text of hundreds of megabytes is not converted and held twice.
+QString ClipboardText() {
     const QClipboard* cb = QGuiApplication::clipboard();
-    return cb ? cb->text().toStdString() : std::string();
+    return cb ? cb->text() : QString();
+}
+
+std::u16string_view View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
@@ -29,24 +38,32 @@ void TFormMain::itmColCopyClick() {
 }
 
 // The clipboard's text is taken before the recalculation; nothing to paste is
-// said before it.
-void TFormMain::PasteDone(kurv::PasteResult result, TableEdit& edit) {
+// said before it. A paste stopped by Cancel leaves everything as it was.
+void TFormMain::Paste(const std::function<kurv::PasteResult(std::u16string_view, kurv::Progress*)>& paste) {
+    const QString text = ClipboardText();
+    TableEdit edit(*this);
+    kurv::PasteResult result;
+    {
+        LongWork work(*this, kPasting);
+        result = paste(View(text), work.Progress());
+    }
+    if (result == kurv::PasteResult::Cancelled) return edit.Unchanged();
     if (result == kurv::PasteResult::NoTokens)
         MessageBox(this, Text(TextId::ClipboardInvalid), Text(TextId::CannotPaste), MbOk, MsgIcon::None);
     edit.Done();
 }
 
 void TFormMain::itmTablPasteClick() {
-    TableEdit edit(*this);
-    PasteDone(kurv::PasteTable(data_, ClipboardText()), edit);
+    Paste([this](std::u16string_view text, kurv::Progress* p) { return kurv::PasteTable(data_, text, p); });
 }
 
 void TFormMain::itmAppendClick() {
-    TableEdit edit(*this);
-    PasteDone(kurv::AppendTable(data_, ClipboardText()), edit);
+    Paste([this](std::u16string_view text, kurv::Progress* p) { return kurv::AppendTable(data_, text, p); });
 }
 
 void TFormMain::itmColPasteClick() {
-    TableEdit edit(*this);
-    PasteDone(kurv::PasteColumn(data_, table_.sgData->Selection().left, ClipboardText()), edit);
+    const int left = table_.sgData->Selection().left;
+    Paste([this, left](std::u16string_view text, kurv::Progress* p) {
+        return kurv::PasteColumn(data_, left, text, p);
+    });
 }
