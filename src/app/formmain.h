@@ -23,7 +23,6 @@
 #include <future>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/datatable.h"
@@ -278,7 +277,7 @@ class TFormMain : public QMainWindow {
     void BuildUndoItems();
     void sgDataCellLeft();  // undo's typing step first, then the recalculation
     // A paste of the clipboard's text by `paste`, as one command with progress.
-    void Paste(const std::function<kurv::PasteResult(std::u16string_view, kurv::Progress*)>& paste);
+    void Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste);
     struct TableParts {
         TGroupBox* GroupBoxTable = nullptr;
         QLabel* StaticText1 = nullptr;

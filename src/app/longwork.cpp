@@ -27,7 +27,10 @@ TFormMain::LongWork::LongWork(TFormMain& form, const kurv::TextPair& label)
 }
 
 TFormMain::LongWork::~LongWork() {
+    if (!shown_) return;
     delete dialog_.data();
+    // Without a window manager the window would stay inactive, as after a box.
+    if (form_.isVisible()) form_.activateWindow();
 }
 
 bool TFormMain::LongWork::Report(std::uint64_t done, std::uint64_t total) {
@@ -66,5 +69,6 @@ void TFormMain::LongWork::Show() {
     dialog->setAccessibleName(label->text());
     DescribeByDesignNames(dialog);
     dialog_ = dialog;
+    shown_ = true;
     dialog->show();
 }

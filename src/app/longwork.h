@@ -42,5 +42,6 @@ class TFormMain::LongWork {
     QElapsedTimer clock_;
     qint64 lastEvents_ = -1;  // when the window's events were last let through
     QPointer<QProgressDialog> dialog_;
+    bool shown_ = false;
     kurv::Progress progress_;
 };
