@@ -46,8 +46,9 @@ void TableUndo::Restore(const TableCursor& c) {
 bool TableUndo::Start(Running kind) {
     if (running_ != Running::None) return false;
     CloseTyping(*table_);
-    // A reorder keeps its order alone; any other change needs the table as it was.
-    if (kind == Running::Rows) before_.emplace(*table_);
+    // A reorder keeps its order alone; any other change is recorded by the
+    // table as it is made, the rows it replaces taken over rather than copied.
+    if (kind == Running::Rows) table_->BeginChange();
     rowsBefore_ = table_->RowCount();
     order_.clear();
     reordered_ = false;
@@ -71,15 +72,16 @@ void TableUndo::Reordered(std::vector<int> order) {
 
 void TableUndo::RecordRunning() noexcept {
     const Running was = std::exchange(running_, Running::None);
+    // The table's record ends here whatever follows.
+    kurv::TableChange change = was == Running::Rows ? table_->EndChange() : kurv::TableChange();
     try {
-        if (was == Running::Rows && before_)
-            history_.Record(kurv::DiffTables(std::move(*before_), *table_), beforeCursor_, Cursor());
+        if (was == Running::Rows)
+            history_.Record(std::move(change), beforeCursor_, Cursor());
         else if (was == Running::Reorder && reordered_)
             history_.RecordReorder(std::move(order_), rowsBefore_, beforeCursor_, Cursor());
     } catch (...) {
         history_.Clear();  // the table changed with no step: the older ones would not fit
     }
-    before_.reset();
 }
 
 void TableUndo::Commit() {
@@ -115,13 +117,13 @@ void TableUndo::CellLeft(const std::function<void()>& inStep) {
         if (inStep) inStep();
         return;
     }
-    // The typing and what `inStep` does become one step, from the table as it
-    // was before the typing.
+    // The typing and what `inStep` does become one step: the typing is taken
+    // back and made again while the table records the change.
+    DataTable::Row typedRow;
     try {
-        DataTable before = *table_;
-        before.SetRowCount(t.rowCount);
-        for (int c = 0; c < DataTable::kColumns; ++c) before.SetCell(c, t.row, t.cells[std::size_t(c)]);
-        before_.emplace(std::move(before));
+        typedRow = table_->RowAt(t.row);
+        table_->SetRowCount(t.rowCount);
+        for (int c = 0; c < DataTable::kColumns; ++c) table_->SetCell(c, t.row, t.cells[std::size_t(c)]);
     } catch (const std::bad_alloc&) {
         history_.Clear();  // the typing is a change no step describes
         ArmTyping();
@@ -129,13 +131,17 @@ void TableUndo::CellLeft(const std::function<void()>& inStep) {
         inStep();
         return;
     }
-    rowsBefore_ = t.rowCount;
+    const Typing was = std::move(typing_);
+    typing_ = Typing{};
+    table_->BeginChange();
+    rowsBefore_ = was.rowCount;
     order_.clear();
     reordered_ = false;
-    beforeCursor_ = t.cursor;
+    beforeCursor_ = was.cursor;
     running_ = Running::Rows;
-    typing_ = Typing{};
-    auto abandon = qScopeGuard([this] { Abandon(); });  // should `inStep` throw
+    auto abandon = qScopeGuard([this] { Abandon(); });  // should the typing or `inStep` throw
+    table_->SetRowCount(rows);
+    for (int c = 0; c < DataTable::kColumns; ++c) table_->SetCell(c, was.row, typedRow[std::size_t(c)]);
     inStep();
     abandon.dismiss();
     Commit();
