@@ -7,10 +7,12 @@
 #include <QLegend>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QValueAxis>
 #include <QtTest>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -363,6 +365,43 @@ class ChartTest : public QObject, WindowFixture {
         c->SetTitleVisible(false);
         QVERIFY(!c->ToSvg().contains("Y = "));
         QCOMPARE(c->TitleLines(), (QStringList{QString(), formula}));
+    }
+
+    // A zoomed view cuts the points and the curve at the plot's frame in every
+    // picture: the SVG is drawn back and nothing in a series' colour shows
+    // outside the frame (Qt's SVG writer drops a clip rectangle).
+    void zoomedPicturesKeepSeriesInTheFrame() {
+        auto c = MakeChart();
+        QVERIFY(c);
+        // Points and curve cross every side of the view.
+        Drag(*c, Qt::LeftButton, c->MapToWidget(1.02, 7.95).toPoint(), c->MapToWidget(2.98, 2.05).toPoint());
+        QVERIFY(c->IsZoomed());
+        const QRectF frame = c->chart()->plotArea().adjusted(-1, -1, 1, 1);
+        auto coloursOutside = [&frame](const QImage& image) {
+            int found = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c(image.pixel(x, y));
+                    const int spread =
+                        std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+                    if (spread > 40 && !frame.intersects(QRectF(x, y, 1, 1))) ++found;
+                }
+            return found;
+        };
+        const QImage bitmap = c->ToImage();
+        QCOMPARE(coloursOutside(bitmap), 0);
+        QVERIFY(
+            ColourNear(bitmap, c->MapToWidget(2.5, 2.5), QColor(0, 128, 0), 2));  // the check sees the curve
+
+        QSvgRenderer svg(c->ToSvg());
+        QVERIFY(svg.isValid());
+        QImage drawn(c->size(), QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        QPainter p(&drawn);
+        svg.render(&p, QRectF(drawn.rect()));
+        p.end();
+        QCOMPARE(coloursOutside(drawn), 0);
+        QVERIFY(ColourNear(drawn, c->MapToWidget(2.5, 2.5), QColor(0, 128, 0), 2));
     }
 
     // One point, 100,000 points and a view zoomed in as far as it goes all

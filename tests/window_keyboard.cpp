@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -158,6 +159,56 @@ class KeyboardTest : public QObject, WindowFixture {
         QCOMPARE(Cell(1, 0), QString("X (gauge)"));
         QVERIFY(Caption("PanelA0").startsWith("A0 = "));
         QCOMPARE(Caption("PanelA1"), QString("A1 = 5.1322751e-1"));
+    }
+
+    // Cells too long for the editor to edit whole (over 100,000 bytes): a paste
+    // of one is quick and its box quotes a short part; leaving such a cell
+    // judges the cell, not the cut text the editor shows; a copy takes the
+    // cell's text, not the cut one.
+    void cellsTooLongToEdit() {
+        NewSettingsFolder(Settings("Eng", "1"));
+        OpenWithRealDialogs();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        BoxAnswerer boxes;
+        Grid()->setFocus();
+
+        // A valid number of 150,002 bytes, pasted whole and left with no typing.
+        const QString number = "0." + QString(150'000, QChar('0')) + "5";
+        QApplication::clipboard()->setText(number);
+        Grid()->SetCurrentCell(0, 1);
+        QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(Cell(0, 1), number);
+        QTest::keyClick(Editor(), Qt::Key_Down);
+        QTest::keyClick(Editor(), Qt::Key_Up);
+        QTest::qWait(50);
+        QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join("\n").left(300)));
+
+        // Ctrl+Insert copies the cell; from the selection's start when it takes in the "…".
+        QApplication::clipboard()->clear();
+        QVERIFY(Editor()->isReadOnly());
+        QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), number);
+        Editor()->setSelection(2, int(Editor()->text().size()));
+        QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), number.mid(2));
+        Editor()->setSelection(0, 2);
+        QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("0."));
+
+        // A megabyte that is no number: one short box, within seconds.
+        Grid()->SetCurrentCell(1, 1);
+        const QString junk(1'000'000, QChar('z'));
+        QApplication::clipboard()->setText(junk);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        // Generous for a busy machine: before, the editor alone took 35 s and the box never fitted a screen.
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(boxes.texts[0].startsWith(QString(100, QChar('z')) +
+                                          QString::fromUtf8("\u2026 is not a valid number")));
+        QCOMPARE(Cell(1, 1), junk);
+        QVERIFY(Editor()->isReadOnly());
     }
 
     // File / Exit ends the loop with 0 and writes nothing; the close box writes.

@@ -90,12 +90,12 @@ class TFormMain : public QMainWindow {
     // Every language-dependent text of the window, recorded once when its control
     // is built (i18n/captions.cpp); ApplyLanguage walks this record.
     struct Caption {
-        enum class Role { Text, AccessibleName, ToolTip, ListItem, Header };
+        enum class Role { Text, AccessibleName, SpokenCaption, ToolTip, ListItem, Header };
         QPointer<QObject> target;
         UiString text;
         Role role = Role::Text;
-        // ListItem: the list's row; Header: the table's column; AccessibleName:
-        // a number after the name ("X 3") when not 0.
+        // ListItem: the list's row; Header: the table's column; AccessibleName
+        // and SpokenCaption (app/spoken.h): a number after the name ("X 3") when not 0.
         int number = 0;
 
         QString In(int language) const;  // the text it shows in that language

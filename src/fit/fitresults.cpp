@@ -26,9 +26,14 @@ void TFormMain::BuildFitResults() {
     fit_.LabelMaxErr =
         Place(Captioned(new QLabel(fit_.GroupBoxKoef), TextId::MaxErrorLabel), "LabelMaxErr", 8, 112);
     fit_.lblMaxErr = Place(new QLabel("0", fit_.GroupBoxKoef), "lblMaxErr", 128, 112, 50, -1);
+    // The measures are read with their captions, and linked to them.
+    Captioned(fit_.lblMaxErr, TextId::MaxErrorLabel, Caption::Role::SpokenCaption);
+    fit_.LabelMaxErr->setBuddy(fit_.lblMaxErr);
     fit_.LabelRms = Place(Captioned(new QLabel(fit_.GroupBoxKoef), TextId::RmsLabel), "LabelRms", 8, 128);
     fit_.LabelRms->setToolTip(QString::fromUtf8(kurv::kRmsNote));  // kept, but not displayed
     fit_.lblSigma = Place(new QLabel("0", fit_.GroupBoxKoef), "lblSigma", 128, 128, 50, -1);
+    Captioned(fit_.lblSigma, TextId::RmsLabel, Caption::Role::SpokenCaption);
+    fit_.LabelRms->setBuddy(fit_.lblSigma);
     BuildFitWarning();
 
     fit_.LabelTypeFunc =
@@ -39,7 +44,8 @@ void TFormMain::BuildFitResults() {
         fit_.ComboBox1->addItem(QString());
         Captioned(fit_.ComboBox1, TextId::KindLinear + k, Caption::Role::ListItem, k);
     }
-    Captioned(fit_.ComboBox1, {"Вид функции", "Type of function"}, Caption::Role::AccessibleName);
+    Captioned(fit_.ComboBox1, TextId::FunctionKindLabel, Caption::Role::SpokenCaption);
+    fit_.LabelTypeFunc->setBuddy(fit_.ComboBox1);
 
     fit_.PanelResult = Place(new TPanel(app_.GroupBoxResult), "PanelResult", 8, 16, 393, 25);
     fit_.PanelResult->setText("Y=");

@@ -31,6 +31,8 @@ void TFormMain::BuildFitWarning() {
         {"Данные плохо обусловлены для этого вида: показанные цифры коэффициентов могут быть неточны.",
          "The data are ill-conditioned for this kind: the shown digits of the coefficients may be wrong."},
         Caption::Role::ToolTip);
+    // A screen reader reads the sign's text, which a mouse finds in its tooltip.
+    Captioned(fit_.lblFitWarning, {"Предупреждение", "Warning"}, Caption::Role::SpokenCaption);
 }
 
 std::future<bool> TFormMain::StartFitCheck(kurv::FitKind kind, bool solved) {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 
 #include "app/formmain.h"
+#include "app/spoken.h"
 #include "table/stringgrid.h"
 
 QString UiString::In(int language) const {
@@ -34,7 +35,8 @@ void TFormMain::RecordCaption(Caption caption, bool showNow) {
 
 QString TFormMain::Caption::In(int language) const {
     QString s = text.In(language);
-    if (role == Role::AccessibleName && number != 0) s += QLatin1Char(' ') + QString::number(number);
+    if ((role == Role::AccessibleName || role == Role::SpokenCaption) && number != 0)
+        s += QLatin1Char(' ') + QString::number(number);
     return s;
 }
 
@@ -46,6 +48,9 @@ void TFormMain::Caption::Show(int language) const {
     switch (role) {
         case Role::AccessibleName:
             if (w) w->setAccessibleName(s);
+            return;
+        case Role::SpokenCaption:
+            if (w) SetSpokenCaption(w, s);
             return;
         case Role::ToolTip:
             if (w) w->setToolTip(s);
@@ -85,6 +90,8 @@ QString TFormMain::Caption::Shown() const {
     switch (role) {
         case Role::AccessibleName:
             return w ? w->accessibleName() : QString();
+        case Role::SpokenCaption:
+            return w ? SpokenCaption(w) : QString();
         case Role::ToolTip:
             return w ? w->toolTip() : QString();
         case Role::ListItem: {

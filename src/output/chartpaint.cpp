@@ -30,6 +30,8 @@ void TChart::Paint(QPainter* p) const {
     if (!m.valid) return;
     p->save();
     p->setRenderHint(QPainter::Antialiasing, false);
+    // The series are also cut at the plot by geometry, since Qt's SVG writer
+    // drops a clip: the clip here only trims the pens' width at the frame.
     p->setClipRect(m.plot);
     // Inner ticks of the left axis (Qt draws only the outer ones), at the major ticks.
     if (axisY_->tickType() == QValueAxis::TicksDynamic && axisY_->tickInterval() > 0) {
@@ -52,15 +54,17 @@ void TChart::Paint(QPainter* p) const {
         } else {
             const double h = look.pointerSize;
             const QRectF area = m.plot.adjusted(-h, -h, h, h);
+            const QPolygonF frame(m.plot);
             p->setPen(look.pointerOutline ? QPen(look.colour, 1) : QPen(Qt::NoPen));
             for (size_t i = 0; i < s.Size(); ++i) {
                 const size_t k = s.Sorted(i);
                 const QPointF q = m.Map(s.X(k), s.Y(k));
                 if (!area.contains(q)) continue;
                 const QPointF c(std::round(q.x()), std::round(q.y()));
-                const QPointF tri[3] = {c + QPointF(0, -h), c + QPointF(-h, h), c + QPointF(h, h)};
+                const QPolygonF tri({c + QPointF(0, -h), c + QPointF(-h, h), c + QPointF(h, h)});
                 p->setBrush(s.Colour(k).isValid() ? s.Colour(k) : look.pointerFill);
-                p->drawPolygon(tri, 3);
+                // Cut at the frame by geometry: the SVG writer drops the clip.
+                p->drawPolygon(m.plot.contains(tri.boundingRect()) ? tri : tri.intersected(frame));
             }
         }
     }
@@ -81,7 +85,7 @@ void TChart::PaintCurve(QPainter* p, const Mapping& m, const ChartSeries& s, con
         run.clear();
     };
     chart::WalkVisibleSegments(
-        s.Size(), m.plot.adjusted(-2, -2, 2, 2),
+        s.Size(), m.plot,
         [&](size_t i) {
             const size_t k = s.Sorted(i);
             return m.Map(s.X(k), s.Y(k));
@@ -117,7 +121,8 @@ void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series
         c.x0 = m.x0, c.x1 = m.x1, c.y0 = m.y0, c.y1 = m.y1;
         for (auto& bucket : c.byColour) bucket.second.clear();
         const int h = look.pointerSize;
-        const QRect area = m.plot.toAlignedRect().adjusted(-h, -h, h, h);
+        const QRect plot = m.plot.toAlignedRect();
+        const QRect area = plot.adjusted(-h, -h, h, h);
         const int gw = area.width() + 1, gh = area.height() + 1;
         std::vector<uint8_t> seen(size_t(gw) * size_t(gh), 0);
         // Points are read in arrival order (no jumps through memory); the
@@ -158,7 +163,8 @@ void TChart::PaintRectangles(QPainter* p, const Mapping& m, const Series& series
                 if (cell & (1u << last)) continue;
                 cell = uint8_t(cell | (1u << last));
             }
-            buckets[last].second.emplace_back(ix - h, iy - h, 2 * h, 2 * h);
+            const QRect square = QRect(ix - h, iy - h, 2 * h, 2 * h).intersected(plot);
+            if (!square.isEmpty()) buckets[last].second.push_back(square);
         }
         buckets.resize(used);
         std::vector<size_t> order(used);

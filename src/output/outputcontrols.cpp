@@ -22,6 +22,9 @@ void TFormMain::BuildOutput() {
                                  "btnGraphCopy", 400, 120, 97, 25);
     output_.btnCopy = Place(Captioned(new QPushButton(app_.GroupBoxResult), TextId::CopyFormulaButton),
                             "btnCopy", 406, 16, 75, 25);
+    // Both buttons show "Копировать": a screen reader says which copies what.
+    Captioned(output_.btnGraphCopy, {"%1 график", "%1"}, Caption::Role::SpokenCaption);
+    Captioned(output_.btnCopy, {"%1 формулу", "%1 (formula)"}, Caption::Role::SpokenCaption);
 
     output_.PopupMenuGraph = MakePopupMenu("PopupMenuGraph");
     output_.PopupMenuGraph->addActions({fit_.itmLine, fit_.itmDouble, fit_.itmCubic});

@@ -43,7 +43,7 @@ void TFormMain::BuildEvaluationPoints() {
         row.panel->setBackgroundRole(QPalette::Base);
         row.check = Place(new QCheckBox(group), "CheckBox" + n, left[4], top, 17, 17);
         Captioned(row.edit, {"X", "X"}, Caption::Role::AccessibleName, k);
-        Captioned(row.panel, {"Y", "Y"}, Caption::Role::AccessibleName, k);
+        Captioned(row.panel, {"Y", "Y"}, Caption::Role::SpokenCaption, k);
         Captioned(row.check, {"Показать точку на графике", "Plot point"}, Caption::Role::AccessibleName, k);
 
         row.popup = MakePopupMenu("PopupMenuY" + n);

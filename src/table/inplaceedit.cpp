@@ -42,6 +42,13 @@ bool TInplaceEdit::event(QEvent* e) {
                 key->accept();
                 return true;
             }
+            // A line edit lays out a long paste whole and copies only what it
+            // shows: the grid does both for cells too long to edit.
+            if ((key->matches(QKeySequence::Paste) && grid_->PasteLongText()) ||
+                (key->matches(QKeySequence::Copy) && grid_->CopyCutCell())) {
+                key->accept();
+                return true;
+            }
             const bool typing = (!key->text().isEmpty() && key->text().front().isPrint()) ||
                                 key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
             if (typing && isReadOnly()) grid_->ReplaceCutCell();

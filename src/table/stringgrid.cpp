@@ -1,6 +1,8 @@
 #include "table/stringgrid.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QItemSelectionModel>
@@ -271,6 +273,39 @@ bool TStringGrid::ReplaceCutCell() {
     if (!editorCut_ || editor_->selectedText() != editor_->text()) return false;
     editorCut_ = false;
     editor_->setReadOnly(false);
+    return true;
+}
+
+bool TStringGrid::PasteLongText() {
+    if (editor_->isReadOnly() || !IsDataCell(editCol_, editRow_)) return false;
+    const QString clip = QGuiApplication::clipboard()->text();
+    const QString old = editor_->text();
+    const qsizetype start =
+        editor_->hasSelectedText() ? editor_->selectionStart() : editor_->cursorPosition();
+    const qsizetype removed = editor_->hasSelectedText() ? editor_->selectedText().size() : 0;
+    // UTF-16 units: a bound on the UTF-8 bytes within a factor of three.
+    if ((old.size() - removed + clip.size()) * 3 <= qsizetype(kEditableBytes)) return false;
+    QString text = old;
+    text.replace(start, removed, clip);
+    if (text.toUtf8().size() <= qsizetype(kEditableBytes)) return false;
+    // As if typed: undo's typing step and the cell's write go through the
+    // editor's edit notification; the cell, now too long, comes back cut.
+    emit editor_->textEdited(text);
+    return true;
+}
+
+bool TStringGrid::CopyCutCell() {
+    if (!editorCut_ || !editor_->hasSelectedText() || !IsDataCell(editCol_, editRow_)) return false;
+    const QString shown = editor_->text();
+    const qsizetype start = editor_->selectionStart();
+    // Short of the "…" the selection is what the cell holds there.
+    if (start + editor_->selectedText().size() < shown.size()) return false;
+    const auto from = static_cast<std::size_t>(shown.left(start).toUtf8().size());
+    const kurv::CellText cell = table_->Cell(editCol_, editRow_);
+    const std::string_view text = cell;
+    const std::string_view tail = text.substr(std::min(from, text.size()));
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(tail.data(), static_cast<qsizetype>(tail.size())));
     return true;
 }
 

@@ -134,6 +134,14 @@ class TStringGrid : public QTableView {
     // A key that types over a cut cell wholly selected: the editor becomes
     // editable (the key then replaces the cell). False when it stays as it is.
     bool ReplaceCutCell();
+    // A paste into the editor that makes the cell too long to edit goes into
+    // the cell without the editor laying it out; false for a paste the
+    // editor takes itself.
+    bool PasteLongText();
+    // A copy from the editor of a cut cell: the cell's text from the
+    // selection's start, to its end when the selection takes in the "…".
+    // False when the editor copies what it shows itself.
+    bool CopyCutCell();
     void PlaceEditor();
     void ClampToTable();
     void OnDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);

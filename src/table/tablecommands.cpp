@@ -3,6 +3,8 @@
 // widgets, call the core and refresh the view.
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/qtext.h"
+#include "core/errors.h"
 #include "core/fit.h"
 #include "core/numbers.h"
 #include "core/table_ops.h"
@@ -13,13 +15,16 @@
 
 using kurv::TextId;
 
-void TFormMain::sgDataSetEditText(int, int row, const QString& value) {
+void TFormMain::sgDataSetEditText(int col, int row, const QString&) {
     TStringGrid* grid = table_.sgData;
-    const std::string text = value.toStdString();
+    // The cell holds every edit already; the editor's text of a long cell is
+    // cut, so the cell is what is judged, and the box quotes a part of it.
+    const kurv::CellText cell = data_.Cell(col, row);
+    const std::string_view text = cell;
     if (kurv::IsPartialNumberText(text)) return;
     if (!kurv::ParseNumber(text, sep_))
-        MessageBox(this, value + Text(TextId::NotANumberSuffix), Text(TextId::InvalidNumberCaption), MbOk,
-                   MsgIcon::None);
+        MessageBox(this, Q(kurv::QuotedForMessage(text)) + Text(TextId::NotANumberSuffix),
+                   Text(TextId::InvalidNumberCaption), MbOk, MsgIcon::None);
     // Typing into the last row keeps a row to type into below it.
     if (row == grid->RowCount() - 1) grid->SetRowCount(grid->RowCount() + 1);
 }

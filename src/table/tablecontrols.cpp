@@ -99,6 +99,12 @@ void TFormMain::WireTable() {
 // last setEditText) and when it is clicked: what was typed into the cell left
 // becomes an undo step before the recalculation writes the fitted column.
 void TFormMain::sgDataCellLeft() {
+    // With no fit on show the fit that the typing makes possible writes the
+    // fitted column of other rows too: it goes into the typing's step (see TableEdit::Done).
+    if (!fitOnShow_) {
+        table_.undo->CellLeft([this] { sgDataClick(); });
+        return;
+    }
     table_.undo->CellLeft();
     sgDataClick();
 }

@@ -13,9 +13,14 @@ void TFormMain::TableEdit::Reordered(std::vector<int> order) {
 
 void TFormMain::TableEdit::Done(Then then) {
     form_.table_.sgData->TableReset();
+    // With no fit on show the fitted column of the rows this change did not
+    // touch is an older fit's (or empty): the fit this change makes possible
+    // overwrites it, and undo must bring it back, so that fit is in the step.
+    const bool fitInStep = outermost_ && then == Then::Recalculate && !form_.fitOnShow_;
+    if (fitInStep) form_.sgDataClick();  // an error here leaves the step to the destructor
     if (outermost_) form_.table_.undo->Commit();
     done_ = true;
-    if (then == Then::Recalculate) form_.sgDataClick();
+    if (then == Then::Recalculate && !fitInStep) form_.sgDataClick();
 }
 
 void TFormMain::TableEdit::Unchanged() {

@@ -102,10 +102,49 @@ void TableUndo::Abandon() noexcept {
     }
 }
 
-void TableUndo::CellLeft() {
-    CloseTyping(*table_);
-    ArmTyping();
-    UpdateActions();
+void TableUndo::CellLeft(const std::function<void()>& inStep) {
+    const Typing& t = typing_;
+    const int rows = table_->RowCount();
+    const bool grew = t.armed && rows != t.rowCount;
+    // Typing into the last row appends rows; any other change of the count
+    // empties the history (CloseTyping).
+    const bool appended = grew && t.row == t.rowCount - 1 && rows > t.rowCount;
+    const bool typed = t.armed && t.edited && t.row < rows && table_->Cell(t.col, t.row) != t.cells[t.col];
+    if (!inStep || running_ != Running::None || !(typed || appended) || (grew && !appended)) {
+        CloseTyping(*table_);
+        ArmTyping();
+        UpdateActions();
+        if (inStep) inStep();
+        return;
+    }
+    // The typing and what `inStep` does become one step: the typing is taken
+    // back and made again while the table records the change.
+    DataTable::Row typedRow;
+    try {
+        typedRow = table_->RowAt(t.row);
+        table_->SetRowCount(t.rowCount);
+        for (int c = 0; c < DataTable::kColumns; ++c) table_->SetCell(c, t.row, t.cells[std::size_t(c)]);
+    } catch (const std::bad_alloc&) {
+        history_.Clear();  // the typing is a change no step describes
+        ArmTyping();
+        UpdateActions();
+        inStep();
+        return;
+    }
+    const Typing was = std::move(typing_);
+    typing_ = Typing{};
+    table_->BeginChange();
+    rowsBefore_ = was.rowCount;
+    order_.clear();
+    reordered_ = false;
+    beforeCursor_ = was.cursor;
+    running_ = Running::Rows;
+    auto abandon = qScopeGuard([this] { Abandon(); });  // should the typing or `inStep` throw
+    table_->SetRowCount(rows);
+    for (int c = 0; c < DataTable::kColumns; ++c) table_->SetCell(c, was.row, typedRow[std::size_t(c)]);
+    inStep();
+    abandon.dismiss();
+    Commit();
 }
 
 void TableUndo::ColumnMoved(int from, int to) {

@@ -9,6 +9,7 @@
 // be kept for want of memory empties the history: steps that no longer fit the table must not be undone.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,9 @@ class TableUndo {
     // The same for a command that ended early or by an exception; never throws.
     void Abandon() noexcept;
 
-    // The current cell was left: what was typed into it becomes a step.
-    void CellLeft();
+    // The current cell was left: what was typed into it becomes a step; with
+    // `inStep`, what that runs changes the table within the same step.
+    void CellLeft(const std::function<void()>& inStep = {});
     // A column was dragged from `from` to `to`; the cells have moved already.
     void ColumnMoved(int from, int to);
 
