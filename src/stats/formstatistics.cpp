@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -167,4 +168,10 @@ void TFormStatistics::Render() {
     lblStatisticsNotes->setMinimumHeight(lblStatisticsNotes->heightForWidth(lblStatisticsNotes->width()));
     if (layout()) layout()->activate();
     resize(sizeHint());
+    // A sheet grown wider than the room right of where the window stands moves it back onto the screen.
+    if (const QScreen* s = screen(); s && isVisible()) {
+        const QRect room = s->availableGeometry();
+        const int left = std::max(room.left(), std::min(x(), room.right() + 1 - frameGeometry().width()));
+        if (left != x()) move(left, y());
+    }
 }
