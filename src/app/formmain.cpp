@@ -33,7 +33,8 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(env.dialogs),
       sep_(env.decimalSeparator),
-      programDirectory_(env.programDirectory) {
+      programDirectory_(env.programDirectory),
+      longWorkDelay_(env.longWorkDelay) {
     setObjectName("FormMain");
     for (const Subsystem& s : kSubsystems) (this->*s.build)();
     for (const Subsystem& s : kSubsystems)
