@@ -3,6 +3,9 @@
 // painting), what a move of the current cell and a change of kind cost with
 // the events they raise, and the memory of the program holding 100,000 rows.
 // Run it alone for the memory figure: kurvilon_bench window
+// At 100,000 and 1,000,000 rows it also gives what the fit statistics add to a
+// recalculation with their window open, the band on, and both closed.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -66,6 +69,36 @@ KURVILON_BENCH("window: recalculation") {
         if (rows == 100000)
             std::printf("  resident memory holding 100,000 rows: %.1f MB now, %.1f MB peak\n",
                         StatusKiB("VmRSS:") / 1024.0, StatusKiB("VmHWM:") / 1024.0);
+    }
+}
+
+KURVILON_BENCH("window: recalculation with the fit statistics") {
+    bench::WindowSurroundings around(2);  // quadratic
+    const FormEnvironment env = around.Env();
+    for (int rows : {100000, 1000000}) {
+        TFormMain form(env);
+        FillRows(form.Table(), rows);
+        form.findChild<TStringGrid*>("sgData")->TableReset();
+        form.show();
+        QApplication::processEvents();
+        const int runs = rows >= 1000000 ? 5 : 9;
+        const int spare = form.Table().RowCount() - 1;
+        int k = 0;
+        auto run = [&] {
+            form.Table().SetCell(2, spare, std::to_string(++k));
+            form.sgDataClick();
+        };
+        const double closed = bench::MedianSeconds(runs, run);
+        form.findChild<QAction*>("itmStatistics")->trigger();
+        QApplication::processEvents();
+        const double window = bench::MedianSeconds(runs, run);
+        form.findChild<QAction*>("itmBand")->trigger();
+        const double both = bench::MedianSeconds(runs, run);
+        std::printf(
+            "  %7d rows: statistics closed %8.1f ms; window open %8.1f ms (%+.1f %%); "
+            "and the band %8.1f ms (%+.1f %%)\n",
+            rows, closed * 1e3, window * 1e3, 100 * (window / closed - 1), both * 1e3,
+            100 * (both / closed - 1));
     }
 }
 

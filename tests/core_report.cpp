@@ -122,7 +122,7 @@ TEST(Report, WorkedExampleInBothLanguages) {
         EXPECT_EQ(r.table.Row(0).residual, "-0,25");
         // sigma = sqrt((0.0625 + 0.25 + 0.0625) / 2) = 0.433: a residual of 0.25 is past a half of it.
         EXPECT_EQ(r.table.Row(0).colour, ResidualClass::Far);
-        EXPECT_TRUE(r.statistics.empty());
+        EXPECT_TRUE(r.statistics.sections.empty() && r.statistics.notes.empty());
         EXPECT_TRUE(r.points.empty());
     }
     EXPECT_EQ(PageText(0, 2, 7), "Страница 2 из 7");
@@ -142,7 +142,8 @@ TEST(Report, RecordFieldsAndUnits) {
     rec[RecordField::Operator] = "A. Smith";
     rec[RecordField::CalibrationDate] = "2024-05-06";
     w.in.sourceFile = "/data/k.txt";
-    w.in.statistics = {{"s", "0,1"}, {"", "U is t times u."}};
+    w.in.statistics.sections = {{"Quality", {}, {{"s", "0,1"}}}};
+    w.in.statistics.notes = {"U is t times u."};
     const Report r = BuildReport(w.in);
 
     EXPECT_EQ(r.laboratory, "Lab");
@@ -165,8 +166,8 @@ TEST(Report, RecordFieldsAndUnits) {
     EXPECT_EQ(r.axisY, "Y (true), °C");
     EXPECT_EQ(r.signers[0], "A. Smith");
     EXPECT_EQ(r.signers[1], "");
-    ASSERT_EQ(r.statistics.size(), 2u);
-    EXPECT_EQ(r.statistics[1].value, "U is t times u.");
+    ASSERT_EQ(r.statistics.sections.size(), 1u);
+    EXPECT_EQ(r.statistics.notes, std::vector<std::string>{"U is t times u."});
 
     // Without a number the footer is the title alone; typed data say so.
     Worked plain(0);

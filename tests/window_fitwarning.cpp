@@ -72,18 +72,19 @@ class FitWarningTest : public QObject, WindowFixture {
         QVERIFY(Shown());
     }
 
-    void tooltipFollowsTheLanguage() {
+    // The tooltip names the coefficient whose digits are wrong and its stable value.
+    void tooltipSaysWhichDigitsAndFollowsTheLanguage() {
         FitTiny();
         form_->findChild<QAction*>("itmEng")->trigger();
-        QCOMPARE(
-            Sign()->toolTip(),
-            QString("The data are ill-conditioned for this kind: the shown digits of the coefficients may be "
-                    "wrong."));
+        QVERIFY2(Sign()->toolTip().contains("a stable solution gives |A0| < ") &&
+                     Sign()->toolTip().contains(", A1 = 1.0000000e+200."),
+                 qPrintable(Sign()->toolTip()));
+        QVERIFY(!Sign()->toolTip().contains("A0 ="));
         form_->findChild<QAction*>("itmRus")->trigger();
-        QCOMPARE(Sign()->toolTip(),
-                 QString::fromUtf8("Данные плохо обусловлены для этого вида: показанные цифры "
-                                   "коэффициентов могут быть неточны."));
+        QVERIFY(Sign()->toolTip().contains(QString::fromUtf8("A1 = 1.0000000e+200.")));
         QVERIFY(Shown());
+        FitWith(0, {{"2.1", "1"}, {"3.9", "2"}, {"6.2", "3"}, {"7.8", "4"}});
+        QVERIFY(Sign()->toolTip().isEmpty());
     }
 
     void overlapsNothingAtTheSmallestWindow() {

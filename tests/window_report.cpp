@@ -301,6 +301,24 @@ class ReportTest : public QObject, WindowFixture {
                 qPrintable(want));
         }
         QVERIFY(has(QString("№ X, %1 Y, °C").arg(mv)));
+
+        // The fit statistics as the statistics window shows them, with the coverage statement.
+        const kurv::StatisticsSheet sheet = form_->StatisticsSheet(form_->StatisticsOfLastRun());
+        QCOMPARE(sheet.sections.size(), std::size_t(4));  // quality, coefficients, correlation, points
+        QVERIFY(has(pick("Статистика аппроксимации", "Fit statistics")));
+        const QString flat = text.simplified();
+        for (const kurv::SheetSection& s : sheet.sections) {
+            QVERIFY(has(QString::fromStdString(s.title)));
+            for (const auto& row : s.rows) {
+                QStringList cells;
+                for (const std::string& c : row) cells << QString::fromStdString(c);
+                const QString want = s.header.empty() ? cells[0] + ": " + cells[1] : cells.join(' ');
+                QVERIFY2(has(want), qPrintable(want));
+            }
+        }
+        QVERIFY(
+            has(QString::fromStdString(sheet.sections[3].rows[0][0] + " " + sheet.sections[3].rows[0][1])));
+        QVERIFY2(flat.contains(QString::fromStdString(sheet.notes[0]).simplified()), qPrintable(flat));
         QVERIFY(has("1 3 " + y1));
         // The axis titles of the chart and of the residual plot beside the table's header.
         QVERIFY(text.count(headX) >= 3);
@@ -535,7 +553,9 @@ class ReportTest : public QObject, WindowFixture {
         for (int i = 1; i <= 2000; ++i) rows.push_back({i, "1", "2", "3", "4", kurv::ResidualClass::Near});
         r.table = kurv::ReportTable(std::move(rows));
         r.statisticsTitle = "Fit statistics";
-        r.statistics = {{"s", "0.125"}, {"", "A line of its own, as wide as the page."}};
+        r.statistics.sections = {{"Quality", {}, {{"s", "0.125"}}},
+                                 {"Coefficients", {"", "u"}, {{"A0", "0.5"}}}};
+        r.statistics.notes = {"A line of its own, as wide as the page."};
         ReportPainting how;
         how.chartAspect = 0.5;
         how.paintChart = [](QPainter* p, const QRectF& rect) { p->fillRect(rect, Qt::gray); };
@@ -565,13 +585,16 @@ class ReportTest : public QObject, WindowFixture {
             QCOMPARE(PdfPages(pdf), painted.painted);
             QCOMPARE(int(told.size()), painted.painted);
             if (!ranged) {
-                // The statistics' rows where the core puts them: labelled, and a line of its own.
+                // The statistics' sections where the core puts them: labelled rows, a grid, and a note.
                 QTemporaryDir dir;
                 QFile file(dir.filePath("direct.pdf"));
                 QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size());
                 file.close();
                 const QString page = PdfText(file.fileName()).section('\f', 0, 0).simplified();
-                QVERIFY(page.contains("Fit statistics s: 0.125 A line of its own, as wide as the page."));
+                QVERIFY2(
+                    page.contains("Fit statistics Quality s: 0.125 Coefficients u A0 0.5 A line of its own, "
+                                  "as wide as the page."),
+                    qPrintable(page));
             }
         }
         // Stopped at the third page.

@@ -1,8 +1,11 @@
 // What every subsystem's construction and handlers share: actions and menus,
 // the guarded run of a handler, message boxes, event hooks and settings.
 #include <QAction>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
+#include <QTimer>
 #include <new>
 
 #include "app/dialogs.h"
@@ -125,4 +128,29 @@ void TFormMain::SetFitOnShow(bool on) {
 void TFormMain::FollowFitOnShow(QObject* control, bool shown) {
     fitFollowers_.push_back({control, shown});
     SetFitOnShow(fitOnShow_);
+}
+
+void TFormMain::PlaceToolWindow(QWidget* w, const settings::ToolWindowKeys& keys, int defaultTop) {
+    // Beside the main window unless the settings say where, kept on the screen.
+    const QScreen* s = QGuiApplication::primaryScreen();
+    const QRect screen = s ? s->geometry() : QRect(0, 0, 1024, 768);
+    const QSize size = w->sizeHint();
+    const int left =
+        kurv::ParseDecimalInt(ReadSetting(keys.left, "").toStdString()).value_or(frameGeometry().right() + 1);
+    const int top = kurv::ParseDecimalInt(ReadSetting(keys.top, "").toStdString()).value_or(defaultTop);
+    w->move(qBound(0, left, qMax(0, screen.width() - size.width())),
+            qBound(0, top, qMax(0, screen.height() - size.height())));
+}
+
+void TFormMain::ReopenToolWindow(const settings::ToolWindowKeys& keys, void (TFormMain::*open)()) {
+    // Shown once the main window is: a tool window goes with its owner.
+    if (ReadSetting(keys.visible, "N").startsWith('Y'))
+        QTimer::singleShot(0, this, [this, open] { Guarded([&] { (this->*open)(); }); });
+}
+
+void TFormMain::RememberToolWindow(const QWidget* w, const settings::ToolWindowKeys& keys) {
+    if (!w) return;
+    WriteSetting(keys.left, QString::number(w->x()));
+    WriteSetting(keys.top, QString::number(w->y()));
+    WriteSetting(keys.visible, w->isVisible() ? "Y" : "N");
 }

@@ -24,6 +24,7 @@ const TFormMain::Subsystem TFormMain::kSubsystems[] = {
     {&TFormMain::BuildLanguage, nullptr},                                   // i18n/
     {&TFormMain::BuildEvaluationPoints, &TFormMain::WireEvaluationPoints},  // points/
     {&TFormMain::BuildFitResults, &TFormMain::WireFitResults},              // fit/
+    {&TFormMain::BuildStatistics, &TFormMain::WireStatistics},              // stats/
     {&TFormMain::BuildOutput, &TFormMain::WireOutput},                      // output/
     {&TFormMain::BuildAbout, nullptr},                                      // about/
 };

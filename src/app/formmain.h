@@ -19,16 +19,20 @@
 #include <QPointer>
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/datatable.h"
 #include "core/fit.h"
+#include "core/fit_check.h"
 #include "core/recalc.h"
 #include "core/report.h"
+#include "core/statistics_text.h"
 #include "core/uitext.h"
 #include "i18n/uistring.h"
 
@@ -47,8 +51,12 @@ class TPanel;
 class TStringGrid;
 class TableUndo;
 class TFormCompare;
+class TFormStatistics;
 class Dialogs;
 struct SettingKey;
+namespace settings {
+struct ToolWindowKeys;
+}
 enum class MsgIcon;
 namespace kurv {
 enum class PasteResult;
@@ -157,6 +165,13 @@ class TFormMain : public QMainWindow {
     void itmReadClick();
     void itmWriteClick();
 
+    // ---- Fit statistics: stats/statisticscommands.cpp, formstatistics.cpp
+    void itmStatisticsClick();  // the statistics in a window of their own
+    void itmBandClick();        // the curve's 95 % band on the chart, or none
+    // The last run's statistics, and the sheet the statistics window and the report show of them.
+    kurv::FitStatistics StatisticsOfLastRun() const;
+    kurv::StatisticsSheet StatisticsSheet(const kurv::FitStatistics& st) const;
+
     // ---- Evaluation points: points/evaluation.cpp
     void MaskEditX1Change(QObject* sender);
     void CheckBox1Click(QObject* sender);
@@ -231,6 +246,12 @@ class TFormMain : public QMainWindow {
     double Number(const std::string& text) const;  // TextToNumber, throwing
     QString ReadSetting(const SettingKey& key, const QString& fallback) const;
     void WriteSetting(const SettingKey& key, const QString& value);
+    // A tool window of the program's own: placed where it last stood (beside the
+    // main window, at `defaultTop`, the first time), reopened at start-up when
+    // it was open at the end, and its place remembered at the end.
+    void PlaceToolWindow(QWidget* w, const settings::ToolWindowKeys& keys, int defaultTop);
+    void ReopenToolWindow(const settings::ToolWindowKeys& keys, void (TFormMain::*open)());
+    void RememberToolWindow(const QWidget* w, const settings::ToolWindowKeys& keys);
 
     // ---- Captions and languages (i18n/captions.cpp)
     QString Text(kurv::TextId id) const;  // UiText in the current language
@@ -313,8 +334,9 @@ class TFormMain : public QMainWindow {
     void FitPairsAndColumn(Run& run);
     void ShowErrorMeasures(Run& run);
     void EndRun(Run& run);
-    std::future<bool> StartFitCheck(kurv::FitKind kind, bool solved);
-    void sgDataEnter();  // the table's focus-in
+    std::future<kurv::FitCheck> StartFitCheck(kurv::FitKind kind, bool solved);
+    void ShowFitWarning();  // the sign and its tooltip, from the last check
+    void sgDataEnter();     // the table's focus-in
     // The comparison window (fit/comparecommands.cpp).
     void CompareFromTable();
     void CompareAfterRead(bool same, kurv::FitKind kind);  // in each run, once its pairs are read
@@ -338,7 +360,31 @@ class TFormMain : public QMainWindow {
         QAction* itmCoefCopyFull = nullptr;
         QAction* itmCompare = nullptr;
         TFormCompare* FormCompare = nullptr;
+        // The last complete run's check by the stable solution; empty (passing,
+        // with no solution) when the run found no coefficients to check.
+        kurv::FitCheck check;
+        std::uint64_t checkRun = 1;  // counts the changes of `check`
     } fit_;
+
+    // ---- Fit statistics (stats/)
+    void BuildStatistics();
+    void WireStatistics();
+    // The last run's statistics, computed when first wanted after it: only the
+    // statistics window and the band want them.
+    const kurv::FitStatistics& StatisticsNow();
+    void StatisticsAfterRun();  // at the end of every recalculation
+    void RefreshStatisticsWindow();
+    void ShowBandOnChart();
+    void StatisticsFormCreate();
+    void StatisticsFormClose();
+    struct StatisticsParts {
+        QAction* itmStatistics = nullptr;
+        QAction* itmBand = nullptr;
+        TFormStatistics* FormStatistics = nullptr;
+        bool band = false;
+        std::optional<kurv::FitStatistics> statistics;  // of fit_.check, when computed
+        std::uint64_t computedFor = 0;                  // fit_.checkRun it was computed for
+    } stats_;
 
     // ---- Evaluation points (points/)
     void BuildEvaluationPoints();

@@ -18,6 +18,7 @@ void TFormMain::FormCreate() {
     FormResize();
     RestoreEvaluationPoints();
     CompareFormCreate();
+    StatisticsFormCreate();
 }
 
 void TFormMain::LocateSettingsFile() {
@@ -55,6 +56,7 @@ void TFormMain::FormClose() {
     WriteSetting(settings::kTop, QString::number(y()));
     WriteSetting(settings::kFunction, QString::number(fit_.ComboBox1->currentIndex() + 1));
     CompareFormClose();
+    StatisticsFormClose();
 }
 
 void TFormMain::closeEvent(QCloseEvent* e) {

@@ -205,7 +205,7 @@ Report BuildReport(const ReportInput& in) {
     };
 
     r.statisticsTitle = In(lang, "Статистика аппроксимации", "Fit statistics");
-    for (const auto& [l, v] : in.statistics) r.statistics.push_back({l, v});
+    r.statistics = in.statistics;
 
     r.axisX = WithUnit(text(TextId::HeaderGaugeX), unitX);
     r.axisY = WithUnit(text(TextId::HeaderTrueY), unitY);

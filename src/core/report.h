@@ -17,6 +17,7 @@
 #include "core/fit.h"
 #include "core/recalc.h"
 #include "core/report_record.h"
+#include "core/statistics_text.h"
 
 namespace kurv {
 
@@ -75,9 +76,10 @@ struct ReportInput {
     std::string sourceFile;  // the data file the table holds; empty: clipboard or typing
     std::string copyFile;    // a data file that holds the whole table; empty: none
     std::vector<ReportPoint> points;
-    // The fit statistics as rows of label and value texts, made elsewhere; a
-    // row without a label is a line of text of its own. Empty: no section.
-    std::vector<std::pair<std::string, std::string>> statistics;
+    // The fit statistics as the statistics window shows them: sections of
+    // label/value rows or grids, and notes (the coverage statement first).
+    // Empty: no section.
+    StatisticsSheet statistics;
     bool everyRow = false;  // the residual table lists every row, however many
 };
 
@@ -140,8 +142,8 @@ struct Report {
     std::vector<ReportCoefficient> coefficients;    // as many as the kind has
     std::vector<ReportField> measures;              // max error, deviation, pairs
     std::string statisticsTitle;
-    std::vector<ReportField> statistics;  // empty: no section
-    std::string chartTitle, plotTitle;    // the chart and the residual plot
+    StatisticsSheet statistics;         // no sections and no notes: no section
+    std::string chartTitle, plotTitle;  // the chart and the residual plot
     // What the residual plot shows: every pair's residual against its X.
     const CountingPairs* pairs = nullptr;
     const std::vector<double>* fitted = nullptr;

@@ -2,16 +2,12 @@
 // coefficients copied in full precision (Edit menu).
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
-#include <QTimer>
 
 #include "app/formmain.h"
 #include "app/settingkeys.h"
 #include "core/compare.h"
 #include "core/errors.h"
-#include "core/ini_file.h"
 #include "fit/formcompare.h"
 
 void TFormMain::BuildCompareItems() {
@@ -42,16 +38,7 @@ void TFormMain::itmCompareClick() {
             // As choosing the kind in the list from its menu items does.
             Guarded([&] { kind == 0 ? itmLineClick() : kind == 1 ? itmDoubleClick() : itmCubicClick(); });
         });
-        // Beside the main window unless the settings say where, kept on the screen.
-        const QScreen* s = QGuiApplication::primaryScreen();
-        const QRect screen = s ? s->geometry() : QRect(0, 0, 1024, 768);
-        const QSize size = fit_.FormCompare->sizeHint();
-        const int left = kurv::ParseDecimalInt(ReadSetting(settings::kCompareLeft, "").toStdString())
-                             .value_or(frameGeometry().right() + 1);
-        const int top =
-            kurv::ParseDecimalInt(ReadSetting(settings::kCompareTop, "").toStdString()).value_or(y());
-        fit_.FormCompare->move(qBound(0, left, qMax(0, screen.width() - size.width())),
-                               qBound(0, top, qMax(0, screen.height() - size.height())));
+        PlaceToolWindow(fit_.FormCompare, settings::kCompareWindow, y());
     }
     CompareFromTable();
     fit_.FormCompare->show();
@@ -85,14 +72,9 @@ void TFormMain::CompareAfterRead(bool same, kurv::FitKind kind) {
 }
 
 void TFormMain::CompareFormCreate() {
-    // Shown once the main window is: a tool window goes with its owner.
-    if (ReadSetting(settings::kCompareVisible, "N").startsWith('Y'))
-        QTimer::singleShot(0, this, [this] { Guarded([&] { itmCompareClick(); }); });
+    ReopenToolWindow(settings::kCompareWindow, &TFormMain::itmCompareClick);
 }
 
 void TFormMain::CompareFormClose() {
-    if (!fit_.FormCompare) return;
-    WriteSetting(settings::kCompareLeft, QString::number(fit_.FormCompare->x()));
-    WriteSetting(settings::kCompareTop, QString::number(fit_.FormCompare->y()));
-    WriteSetting(settings::kCompareVisible, fit_.FormCompare->isVisible() ? "Y" : "N");
+    RememberToolWindow(fit_.FormCompare, settings::kCompareWindow);
 }

@@ -26,23 +26,26 @@ void TFormMain::BuildFitWarning() {
     fit_.lblFitWarning->setAlignment(Qt::AlignCenter);
     fit_.lblFitWarning->setGeometry(169, 92, 14, 17);
     fit_.lblFitWarning->hide();
-    Captioned(
-        fit_.lblFitWarning,
-        {"Данные плохо обусловлены для этого вида: показанные цифры коэффициентов могут быть неточны.",
-         "The data are ill-conditioned for this kind: the shown digits of the coefficients may be wrong."},
-        Caption::Role::ToolTip);
     // A screen reader reads the sign's text, which a mouse finds in its tooltip.
     Captioned(fit_.lblFitWarning, {"Предупреждение", "Warning"}, Caption::Role::SpokenCaption);
+    connect(this, &TFormMain::languageApplied, this, [this] { ShowFitWarning(); });
 }
 
-std::future<bool> TFormMain::StartFitCheck(kurv::FitKind kind, bool solved) {
+std::future<kurv::FitCheck> TFormMain::StartFitCheck(kurv::FitKind kind, bool solved) {
     // A failed solution has been reported already.
-    if (!solved) return std::async(std::launch::deferred, [] { return false; });
+    if (!solved) return std::async(std::launch::deferred, [] { return kurv::FitCheck{}; });
     // A long check runs on its own thread; the pairs stay as they are until
     // the run has its answer.
     const kurv::CountingPairs& pairs = recalc_.pairs;
     const auto policy = pairs.x.size() >= kCheckBesideFrom ? std::launch::async : std::launch::deferred;
-    return std::async(policy, [kind, c = FitCoefficients, &pairs] {
-        return kurv::CheckFit(kind, c, pairs.x, pairs.y).unreliable;
-    });
+    return std::async(
+        policy, [kind, c = FitCoefficients, &pairs] { return kurv::CheckFit(kind, c, pairs.x, pairs.y); });
+}
+
+// The tooltip says why the sign shows, naming the coefficients and their
+// stable values; it follows the language.
+void TFormMain::ShowFitWarning() {
+    fit_.lblFitWarning->setVisible(fit_.check.unreliable);
+    fit_.lblFitWarning->setToolTip(
+        QString::fromStdString(kurv::FitWarningText(fit_.check, LanguageIndex, sep_)));
 }

@@ -4,6 +4,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/statistics_text.h"
 #include "core/uitext.h"
 #include "i18n/uistring.h"
 
@@ -48,7 +49,11 @@ void TFormCompare::ApplyLanguage(int language) {
     setWindowTitle(Pick("Сравнение видов функции", "Function types compared"));
     gridCompare->setHorizontalHeaderLabels(
         {Pick("Вид функции", "Type of function"), UiString(kurv::TextId::RmsLabel).In(language_),
-         UiString(kurv::TextId::MaxErrorLabel).In(language_), Pick("Формула", "Formula")});
+         UiString(kurv::TextId::MaxErrorLabel).In(language_), "s", QString::fromUtf8("R²"),
+         Pick("Скорр. R²", "Adjusted R²"), Pick("Формула", "Formula")});
+    gridCompare->horizontalHeaderItem(ColS)->setToolTip(
+        Pick("Остаточное стандартное отклонение √(SSR/ν), ν = n − p",
+             "Residual standard deviation √(SSR/ν), ν = n − p"));
     Render();
 }
 
@@ -85,14 +90,26 @@ void TFormCompare::Render() {
                     texts[ColSigma] = QString::fromStdString(r.sigma);
                     texts[ColMaxError] = QString::fromStdString(r.maxError);
                     texts[ColFormula] = QString::fromStdString(r.formula);
+                    if (r.statistics.Ok()) {
+                        texts[ColS] = QString::fromStdString(r.s);
+                        texts[ColR2] = QString::fromStdString(r.r2);
+                        texts[ColAdjustedR2] = QString::fromStdString(r.adjustedR2);
+                    } else {
+                        // Why there are none, once, under s.
+                        texts[ColS] =
+                            QString::fromStdString(kurv::ShortReasonText(r.statistics.status, language_));
+                    }
                     break;
                 case kurv::KindOutcome::TooFew:
                     texts[ColSigma] = texts[ColMaxError] = ui(kurv::TextId::InsufficientData);
+                    texts[ColS] = QString::fromStdString(
+                        kurv::ShortReasonText(kurv::StatisticsStatus::TooFewPairs, language_));
                     texts[ColFormula] = ui(kurv::TextId::FillTheTable);
                     break;
                 case kurv::KindOutcome::Fault:
                 case kurv::KindOutcome::Overflow:
                     texts[ColSigma] = texts[ColMaxError] = texts[ColFormula] = QString::fromUtf8(kMark);
+                    texts[ColS] = texts[ColR2] = texts[ColAdjustedR2] = QString::fromUtf8(kMark);
                     tip =
                         r.outcome == kurv::KindOutcome::Fault
                             ? Pick(

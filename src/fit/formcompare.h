@@ -1,5 +1,5 @@
-// A small tool window beside the main one: the three kinds' error measures and
-// formulas on the current table, the chosen kind's row marked. A double click
+// A small tool window beside the main one: the three kinds' error measures, fit
+// statistics and formulas on the current table, the chosen kind's row marked. A double click
 // on a row chooses that kind.
 #pragma once
 
@@ -13,7 +13,7 @@ class QTableWidget;
 class TFormCompare : public QWidget {
     Q_OBJECT
   public:
-    enum Column { ColKind, ColSigma, ColMaxError, ColFormula, ColumnCount };
+    enum Column { ColKind, ColSigma, ColMaxError, ColS, ColR2, ColAdjustedR2, ColFormula, ColumnCount };
 
     explicit TFormCompare(QWidget* owner);
 

@@ -24,7 +24,7 @@ struct TFormMain::Run {
     kurv::FitKind kind = kurv::FitKind::Linear;
     bool same = false;      // nothing has changed since the last run that ended without a box
     bool boxShown = false;  // the solution faulted and said so
-    std::future<bool> fitUnreliable;
+    std::future<kurv::FitCheck> fitCheck;
 };
 
 namespace {
@@ -89,7 +89,9 @@ kurv::ArithmeticError LocatedOverflow(const kurv::CellOverflow& e, const QString
 // The pairs come from the table once for every change of it: a new kind reuses them.
 void TFormMain::ReadPairs(Run& run) {
     if (run.same) return;
-    fit_.lblFitWarning->hide();  // until this run's fit has been checked
+    fit_.check = {};  // until this run's fit has been checked
+    ++fit_.checkRun;
+    ShowFitWarning();
     if (recalc_.read.Matches(data_.Revision(), sep_)) return;
     recalc_.read.Forget();
     try {
@@ -104,6 +106,7 @@ void TFormMain::ShowInsufficientData(Run& run) {
     ShowNoCoefficients();
     SetFitOnShow(false);
     recalc_.memo.Remember(data_.Revision(), run.kind, sep_);
+    StatisticsAfterRun();
 }
 
 void TFormMain::SolveFit(Run& run) {
@@ -143,12 +146,13 @@ void TFormMain::FitPairsAndColumn(Run& run) {
             table_.sgData->CellsChanged(2, pairs.rows.front(), pairs.rows[fitted.size() - 1]);
         if (pairsHeld) recalc_.read.Remember(data_.Revision(), sep_);
     };
-    run.fitUnreliable = StartFitCheck(run.kind, !run.boxShown);
+    run.fitCheck = StartFitCheck(run.kind, !run.boxShown);
     kurv::ErrorMeasures errors;
     try {
         kurv::FitPairs(pairs, FitCoefficients, recalc_.fitted, errors);
     } catch (const kurv::CellOverflow& e) {
         writeFitted();
+        StatisticsAfterRun();  // none: the run ends unchecked
         throw LocatedOverflow(e, Pick(kurv::kOverflowPlace), Text(TextId::HeaderTrueY + e.col));
     }
     writeFitted();
@@ -159,7 +163,10 @@ void TFormMain::FitPairsAndColumn(Run& run) {
 void TFormMain::ShowErrorMeasures(Run& run) {
     fit_.lblSigma->setText(Q(kurv::ErrorMeasureText(recalc_.sigma, sep_)));
     fit_.lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
-    if (!run.same) fit_.lblFitWarning->setVisible(run.fitUnreliable.get());
+    if (run.same) return;
+    fit_.check = run.fitCheck.get();
+    ++fit_.checkRun;
+    ShowFitWarning();
 }
 
 // Back to the table, and the evaluation points follow the curve.
@@ -170,6 +177,7 @@ void TFormMain::EndRun(Run& run) {
     // is active again: that focus-in is this run's, not a new entry.
     if (!table_.sgData->hasFocus()) recalc_.focusReturn.Remember(data_.Revision(), run.kind, sep_);
     RefreshEvaluationPoints();
+    StatisticsAfterRun();
 }
 
 void TFormMain::sgDataEnter() {

@@ -28,7 +28,7 @@ std::optional<TChart::Hit> TChart::HitTest(QPointF pos) const {
     for (int index = kSeriesCount; index >= 1; --index) {
         const ChartSeries& s = series_[size_t(index - 1)].data;
         const SeriesLook& look = look_[size_t(index - 1)];
-        if (s.Empty()) continue;
+        if (s.Empty() || look.kind == SeriesLook::Kind::BandEdge) continue;
         int best = -1;
         double bestD = INFINITY;
         if (look.kind == SeriesLook::Kind::FastLine) {

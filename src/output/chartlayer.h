@@ -1,4 +1,4 @@
-// The graphics item that draws all twelve series above the chart's grid.
+// The graphics item that draws all fourteen series above the chart's grid.
 #pragma once
 
 #include <QGraphicsItem>

@@ -21,6 +21,11 @@ const QColor kMarkBack(255, 255, 128);
 // The fitted curve: wide enough to stay visible over dense points, smooth at
 // any slope; pictures and print scale it with the rest.
 constexpr double kCurveWidth = 1.6;
+// The band: a light fill between its edges, which are drawn thin and dashed.
+const QColor kBandFill(150, 210, 150, 70);
+// Mapped edges are kept this far around the plot: far enough that their
+// clipped slopes stay as drawn, near enough for the painter's coordinates.
+constexpr double kBandReach = 1e5;
 
 }  // namespace
 
@@ -43,10 +48,11 @@ void TChart::Paint(QPainter* p) const {
             p->drawLine(QPointF(m.plot.left(), y), QPointF(m.plot.left() + 4, y));
         }
     }
+    PaintBand(p, m);  // under everything else
     for (int index = 1; index <= kSeriesCount; ++index) {
         const ChartSeries& s = series_[size_t(index - 1)].data;
         const SeriesLook& look = look_[size_t(index - 1)];
-        if (s.Empty()) continue;
+        if (s.Empty() || look.kind == SeriesLook::Kind::BandEdge) continue;
         if (look.kind == SeriesLook::Kind::FastLine) {
             PaintCurve(p, m, s, look);
         } else if (look.pointer == SeriesLook::Pointer::Rectangle) {
@@ -103,6 +109,38 @@ void TChart::PaintCurve(QPainter* p, const Mapping& m, const ChartSeries& s, con
                 run << seg.b;
         });
     flush();
+    p->restore();
+}
+
+void TChart::PaintBand(QPainter* p, const Mapping& m) const {
+    const ChartSeries& upper = series_[size_t(kBandUpper - 1)].data;
+    const ChartSeries& lower = series_[size_t(kBandLower - 1)].data;
+    if (upper.Empty() || lower.Empty()) return;
+    const QRectF reach = m.plot.adjusted(-kBandReach, -kBandReach, kBandReach, kBandReach);
+    auto edge = [&](const ChartSeries& s) {
+        QPolygonF line;
+        line.reserve(qsizetype(s.Size()));
+        for (size_t i = 0; i < s.Size(); ++i) {
+            const size_t k = s.Sorted(i);
+            const QPointF q = m.Map(s.X(k), s.Y(k));
+            if (!std::isfinite(q.x()) || !std::isfinite(q.y())) continue;
+            line << QPointF(std::clamp(q.x(), reach.left(), reach.right()),
+                            std::clamp(q.y(), reach.top(), reach.bottom()));
+        }
+        return line;
+    };
+    const QPolygonF top = edge(upper), bottom = edge(lower);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    QPolygonF area = top;
+    for (qsizetype i = bottom.size() - 1; i >= 0; --i) area << bottom[i];
+    p->setPen(Qt::NoPen);
+    p->setBrush(kBandFill);
+    p->drawPolygon(area);
+    p->setBrush(Qt::NoBrush);
+    p->setPen(QPen(look_[size_t(kBandUpper - 1)].colour, 1, Qt::DashLine));
+    p->drawPolyline(top);
+    p->drawPolyline(bottom);
     p->restore();
 }
 

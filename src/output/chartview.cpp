@@ -20,6 +20,7 @@ const QColor kGreen(0, 128, 0);
 const QColor kYellow(255, 255, 0);
 const QColor kLime(0, 255, 0);
 const QColor kBlue(0, 0, 255);
+const QColor kBandEdge(110, 170, 110);
 
 // Pixels per tick wanted along each axis.
 constexpr int kSpacingX = 70;
@@ -45,6 +46,9 @@ SeriesLook DesignedLook(int series) {
     } else if (series == TChart::kCurve) {
         l.kind = SeriesLook::Kind::FastLine;
         l.colour = kGreen;
+    } else if (series == TChart::kBandUpper || series == TChart::kBandLower) {
+        l.kind = SeriesLook::Kind::BandEdge;
+        l.colour = kBandEdge;
     } else {
         l.kind = SeriesLook::Kind::Points;
         l.colour = kYellow;

@@ -1,10 +1,11 @@
-// The chart of the main window: twelve series over two value axes, drawn by
+// The chart of the main window: fourteen series over two value axes, drawn by
 // one graphics item of our own on top of a QChart that supplies the frame,
 // axes, grid and title. Qt's own series make one graphics item per point,
 // which does not survive 100,000 measured points; here every series is a
 // set of plain arrays painted in one pass through the plot-area mapping.
 //
-// Series are numbered 1..12 (TChart::kMeasured, kCurve, EvaluationPoint(k)).
+// Series are numbered 1..14 (TChart::kMeasured, kCurve, EvaluationPoint(k),
+// kBandUpper, kBandLower).
 #pragma once
 
 #include <QChartView>
@@ -43,7 +44,9 @@ struct ChartPoint {
 
 // How a series is drawn; fixed per series at construction.
 struct SeriesLook {
-    enum class Kind { Points, FastLine };
+    // A band's two edges fill the space between them, under the other series;
+    // they take no clicks and show no marks.
+    enum class Kind { Points, FastLine, BandEdge };
     enum class Pointer { None, Rectangle, Triangle };
     enum class MarkStyle { Value, LabelValue };
 
@@ -64,11 +67,14 @@ struct SeriesLook {
 class TChart : public QChartView {
     Q_OBJECT
   public:
-    static constexpr int kSeriesCount = 12;
+    static constexpr int kSeriesCount = 14;
     static constexpr int kMeasured = 1;  // the measured points, coloured by their residuals
     static constexpr int kCurve = 2;     // the fitted curve
     // Evaluation point k (1..10), one point each.
     static constexpr int EvaluationPoint(int k) { return kCurve + k; }
+    // The edges of the curve's uncertainty band.
+    static constexpr int kBandUpper = 13;
+    static constexpr int kBandLower = 14;
 
     explicit TChart(QWidget* parent = nullptr);
     ~TChart() override;
@@ -76,7 +82,7 @@ class TChart : public QChartView {
     // Series contents. Every series shows its points ordered by ascending X
     // (equal X keep the order they came in). Out-of-range series numbers are ignored.
     void Clear(int series);
-    void ClearAll();  // series 1..12 in this order
+    void ClearAll();  // series 1..14 in this order
     void AddPoint(int series, double x, double y, const QString& label = {}, QColor colour = {});
     void SetPoints(int series, const std::vector<ChartPoint>& points);  // replaces the series
     void SetLine(const QList<QPointF>& points);                         // replaces the curve
@@ -199,6 +205,7 @@ class TChart : public QChartView {
     Mapping CurrentMapping(bool flush = true) const;
     void Paint(QPainter* painter) const;
     void PaintCurve(QPainter* painter, const Mapping& m, const ChartSeries& s, const SeriesLook& look) const;
+    void PaintBand(QPainter* painter, const Mapping& m) const;
     void PaintRectangles(QPainter* painter, const Mapping& m, const Series& series,
                          const SeriesLook& look) const;
     void PaintMarks(QPainter* painter, const Mapping& m) const;

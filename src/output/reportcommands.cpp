@@ -136,7 +136,7 @@ kurv::Report TFormMain::ReportNow(const kurv::ReportRecord& record, bool everyRo
             in.points.push_back({int(k) + 1, x, y});
         }
     }
-    // The fit statistics go into in.statistics, as rows of label and value.
+    in.statistics = StatisticsSheet(StatisticsOfLastRun());
     return kurv::BuildReport(in);
 }
 

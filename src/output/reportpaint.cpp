@@ -235,10 +235,16 @@ ReportPainted PaintReport(QPagedPaintDevice* device, const kurv::Report& report,
     // Labelled rows: the label in bold (measured in bold) in a column of its
     // own, the value wrapped beside it; a row without a label spans the width.
     double labelWidth = 0;
-    for (const auto* list : {&report.fields, &report.fit, &report.measures, &report.statistics})
+    for (const auto* list : {&report.fields, &report.fit, &report.measures})
         for (const kurv::ReportField& f : *list)
             if (!f.label.empty())
                 labelWidth = std::max(labelWidth, boldFm.horizontalAdvance(Q(f.label) + QStringLiteral(":")));
+    for (const kurv::SheetSection& s : report.statistics.sections)
+        if (s.header.empty())
+            for (const auto& row : s.rows)
+                if (!row.empty())
+                    labelWidth =
+                        std::max(labelWidth, boldFm.horizontalAdvance(Q(row[0]) + QStringLiteral(":")));
     labelWidth = std::min(labelWidth + pt(10), width * 0.4);
     const double rowGap = pt(2.5);
     auto fieldRow = [&](const kurv::ReportField& f) {
@@ -318,9 +324,53 @@ ReportPainted PaintReport(QPagedPaintDevice* device, const kurv::Report& report,
     }
     for (const kurv::ReportField& f : report.measures) fieldRow(f);
 
-    if (!report.statistics.empty()) {
+    // The fit statistics as the statistics window shows them: label/value
+    // sections as labelled rows, grids with a bold header, every column as
+    // wide as its widest text; then the notes, the coverage statement first.
+    const kurv::StatisticsSheet& sheet = report.statistics;
+    if (!sheet.sections.empty() || !sheet.notes.empty()) {
         section(report.statisticsTitle, bodyFm.height() * 2);
-        for (const kurv::ReportField& f : report.statistics) fieldRow(f);
+        const double line = bodyFm.height() + rowGap;
+        for (const kurv::SheetSection& s : sheet.sections) {
+            flow.Gap(pt(3));
+            flow.Ensure(line * 3);
+            flow.Place(line, [&, title = s.title](QPainter* p, double top) {
+                p->setPen(QColor(70, 70, 70));
+                p->setFont(bold);
+                Cell(p, boldFm, Q(title), left, width, top + bodyFm.ascent(), false);
+            });
+            if (s.header.empty()) {
+                for (const auto& row : s.rows)
+                    if (row.size() >= 2) fieldRow({row[0], row[1]});
+                continue;
+            }
+            std::vector<double> at{left};
+            for (std::size_t c = 0; c < s.header.size(); ++c) {
+                double widest = boldFm.horizontalAdvance(Q(s.header[c]));
+                for (const auto& row : s.rows)
+                    if (c < row.size()) widest = std::max(widest, bodyFm.horizontalAdvance(Q(row[c])));
+                at.push_back(at.back() + widest + pt(14));
+            }
+            const double right = left + width;
+            auto cells = [&, at, right](const std::vector<std::string>& texts, bool header) {
+                flow.Place(line, [&, texts, at, right, header](QPainter* p, double top) {
+                    p->setPen(header ? QColor(70, 70, 70) : Qt::black);
+                    const QFontMetricsF& fm = header || texts.empty() ? boldFm : bodyFm;
+                    for (std::size_t c = 0; c < texts.size() && c + 1 < at.size(); ++c) {
+                        // The row's name in bold; figures to the right of their column.
+                        const bool name = c == 0 && !header;
+                        p->setFont(header || name ? bold : body);
+                        const QFontMetricsF& m = header || name ? boldFm : fm;
+                        const double room = std::min(at[c + 1], right) - at[c] - pt(10);
+                        Cell(p, m, Q(texts[c]), at[c], room, top + bodyFm.ascent(), c > 0);
+                    }
+                });
+            };
+            cells(s.header, true);
+            for (const auto& row : s.rows) cells(row, false);
+        }
+        flow.Gap(pt(3));
+        for (const std::string& note : sheet.notes) fieldRow({"", note});
     }
 
     // The chart with its axis titles beside and below it.
