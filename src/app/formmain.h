@@ -36,6 +36,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QTranslator;
@@ -147,6 +148,10 @@ class TFormMain : public QMainWindow {
     // ---- Data files: datafile/datafilecommands.cpp
     void itmReadClick();
     void itmWriteClick();
+    // Reads `name` as File / Read reads the file chosen, with the same messages
+    // (Retry reads it again); true when the table holds it. For a file named on
+    // the command line or dropped onto the window.
+    bool OpenDataFile(const QString& name);
 
     // ---- Evaluation points: points/evaluation.cpp
     void MaskEditX1Change(QObject* sender);
@@ -279,6 +284,9 @@ class TFormMain : public QMainWindow {
 
     // ---- Data files (datafile/)
     void BuildDataFile();
+    enum class DataFileOutcome { Read, Failed, Retry };
+    DataFileOutcome ReadDataFileNamed(const QString& name);
+    static QString DroppedFile(const QMimeData* mime);
     struct DataFileParts {
         QString lastOpenName;  // each file dialog remembers its own last choice
         QString lastSaveName;

@@ -1,11 +1,12 @@
 // The window program's entry: the application object, the main window, the
 // message loop. Users start it through `kurvilon` (src/cli/main.cpp), which has
-// already checked the command line: what reaches here is at most one file name.
-// The window does not read that file yet; File / Read's reading of it after the
-// language question is where it will go (QCoreApplication::arguments().value(1)).
+// already checked the command line: what reaches here is at most one file name,
+// read as File / Read reads it once the window is up (after the language
+// question of a first start, which the window's construction asks).
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 #include <exception>
 
 #include "app/dialogs.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
         TFormMain form(env);
         dialogs.SetMainWindow(&form);
         form.show();
+        if (const QString file = QCoreApplication::arguments().value(1); !file.isEmpty())
+            QTimer::singleShot(0, &form, [&form, file] { form.OpenDataFile(file); });
         app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QString(), QString::fromUtf8(e.what()));
