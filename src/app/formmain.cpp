@@ -32,7 +32,9 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(env.dialogs),
       sep_(env.decimalSeparator),
-      programDirectory_(env.programDirectory) {
+      programDirectory_(env.programDirectory),
+      givenLanguage_(env.language),
+      readOnlySettings_(env.readOnlySettings) {
     setObjectName("FormMain");
     for (const Subsystem& s : kSubsystems) (this->*s.build)();
     for (const Subsystem& s : kSubsystems)

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/datatable.h"
+#include "core/file_io.h"
 #include "core/fit.h"
 #include "core/recalc.h"
 #include "core/report.h"
@@ -48,6 +49,8 @@ class TableUndo;
 class TFormCompare;
 class Dialogs;
 struct SettingKey;
+struct ReportPainting;
+enum class ChartFormat;
 enum class MsgIcon;
 namespace kurv {
 enum class PasteResult;
@@ -58,6 +61,10 @@ struct FormEnvironment {
     Dialogs* dialogs = nullptr;
     char decimalSeparator = '.';  // the locale's, read once at start-up
     QString programDirectory;     // where the settings file lives
+    // A run without a user (the command line's chart and report): the language
+    // is given, never asked, and the settings file is read but never written.
+    int language = -1;  // 0 Russian, 1 English; -1: the stored one, or ask
+    bool readOnlySettings = false;
 };
 
 // Names: controls, handlers and the records the design names (FitCoefficients,
@@ -170,6 +177,12 @@ class TFormMain : public QMainWindow {
     void Chart1Click();
     void itmSaveChartClick();  // the chart as an SVG, PNG or PDF file
     void itmReportClick();     // the calibration report
+    // What those two write, without their dialogs (the command line's chart and
+    // report, app/headless.cpp): the chart as it is now; the report's PDF with
+    // the record as the record dialog opens it (the remembered fields, today).
+    kurv::FileWriteResult WriteChartFile(const QString& name, ChartFormat format);
+    kurv::FileWriteResult WriteReportFile(const QString& name);
+    bool ReportAvailable() const;  // a fit on show with every row's fitted value
     // Its texts from what the window shows now and the record entered.
     kurv::Report ReportNow(const kurv::ReportRecord& record = {}, bool everyRow = false) const;
 
@@ -363,6 +376,9 @@ class TFormMain : public QMainWindow {
     void BuildOutput();
     void WireOutput();
     void BuildReportItems();
+    ReportPainting ReportPaintingNow() const;
+    // The report's PDF; false when its painting was cancelled.
+    bool ReportPdf(const kurv::Report& report, const ReportPainting& how, QByteArray& bytes) const;
     // The measured points coloured by their residuals and the fitted curve.
     void ShowFitOnChart();
     // Evaluation point k (1..10) on the chart, or none.
@@ -409,6 +425,8 @@ class TFormMain : public QMainWindow {
     std::vector<FitFollower> fitFollowers_;
     int LanguageIndex = 0;
     QString SettingsFilePath;
+    int givenLanguage_;
+    bool readOnlySettings_;
     struct EventHook {
         QObject* watched;
         std::function<bool(QEvent*)> handler;

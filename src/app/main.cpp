@@ -7,19 +7,39 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
+#include <cstdio>
 #include <exception>
+#include <string_view>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/headless.h"
 #include "cli/system_locale.h"
 
 int main(int argc, char** argv) {
+    // Without a user, standard error carries the command's messages only, not
+    // Qt's notes about the platform.
+    if (std::find(argv, argv + argc, std::string_view(kHeadlessOption)) != argv + argc)
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
     QApplication app(argc, argv);
     // The icon of the window and its dialogs; the desktop name ties the window to its menu entry.
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icon/%1x%1.png").arg(size));
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kurvilon.Kurvilon"));
+    const QStringList args = QCoreApplication::arguments();
+    if (args.value(1) == kHeadlessOption) {
+        try {
+            return RunHeadless(args.mid(2));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "kurvilon: %s\n", e.what());
+            return 1;
+        }
+    }
     try {
         QtDialogs dialogs;
         FormEnvironment env;
@@ -29,7 +49,7 @@ int main(int argc, char** argv) {
         TFormMain form(env);
         dialogs.SetMainWindow(&form);
         form.show();
-        if (const QString file = QCoreApplication::arguments().value(1); !file.isEmpty())
+        if (const QString file = args.value(1); !file.isEmpty())
             QTimer::singleShot(0, &form, [&form, file] { form.OpenDataFile(file); });
         app.exec();
     } catch (const std::exception& e) {
