@@ -12,10 +12,10 @@
 //   KURVILON_BENCH_TEXTS=long|short               the texts (default long)
 //   KURVILON_BENCH_ACTIONS=fresh,cleared,full,undo,kind,arrow,read,sort,press,wired
 //   KURVILON_BENCH_RUNS=20                        runs per action
-// The "wired" figures call the core as the window's commands will once they
-// record their changes through DataTable::BeginChange and read the
-// clipboard's bytes (a seam of this benchmark's own, beside the window's undo);
-// the grid, the recalculation and the chart are the window's.
+// The "wired" figures call the core straight, recording through
+// DataTable::BeginChange into a history beside the window's and reading the
+// clipboard's UTF-8 bytes where the window takes Qt's UTF-16 text (a seam of
+// this benchmark's own); the grid, the recalculation and the chart are the window's.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -140,8 +140,9 @@ class Window {
     }
     int RowCount() { return form_.Table().RowCount(); }
 
-    // A command as the window will run it: the change recorded by the table
-    // into a history beside the window's, then the grid and the recalculation.
+    // A command as the window runs it, without its progress: the change
+    // recorded by the table into a history beside the window's, then the grid
+    // and the recalculation.
     template <class Change>
     void Wired(Change&& change) {
         kurv::DataTable& t = form_.Table();

@@ -46,6 +46,27 @@ class CommandsTest : public QObject, WindowFixture {
         QCOMPARE(Caption("PanelA1"), QString("A1 = 1.9400000"));
     }
 
+    // A clipboard that offers UTF-8 bytes is read from them, one that offers
+    // Qt's text alone from that: the same cells either way, other scripts included.
+    void pasteTakesBytesOrText() {
+        Start();
+        const QString text = QString::fromUtf8("ёж 1,5\t2\r\n3\tα\r\n");
+        for (bool bytes : {true, false}) {
+            auto* data = new QMimeData;
+            if (bytes)
+                data->setData("text/plain;charset=utf-8", text.toUtf8());
+            else
+                data->setText(text);
+            QGuiApplication::clipboard()->setMimeData(data);
+            Run("itmTablPasteMain");
+            QCOMPARE(T().RowCount(), 4);
+            QCOMPARE(Cell(0, 1), QString::fromUtf8("ёж 1,5"));
+            QCOMPARE(Cell(1, 1), QString("2"));
+            QCOMPARE(Cell(1, 2), QString::fromUtf8("α"));
+            Run("itmClearMain");
+        }
+    }
+
     // Nothing to paste (a picture, only separators): the box says so, nothing is
     // emptied, then the recalculation.
     void pasteWithoutTokensKeepsTable() {

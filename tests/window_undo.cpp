@@ -14,6 +14,7 @@
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "core/table_history.h"
 #include "support/scripteddialogs.h"
 #include "support/windowfixture.h"
 #include "table/stringgrid.h"
@@ -216,22 +217,54 @@ class UndoTest : public QObject, WindowFixture {
         QCOMPARE(QString::fromStdString(std::string(T().Cell(0, 1))), QString("1"));
     }
 
-    // A command's step takes the rows it replaces over instead of copying them:
-    // Ctrl+F over a row with a 3 MB Y needs no large allocation, and undo brings
-    // the long Y back whole.
+    void stepWithoutCopy_data() {
+        QTest::addColumn<QString>("command");
+        for (const char* c : {"fill", "paste", "read", "delete"}) QTest::newRow(c) << QString(c);
+    }
+
+    // A command's step takes the rows it replaces over instead of copying the
+    // table first: a command over a row with a 3 MB Y needs no large
+    // allocation, and undo brings the long Y back whole.
     void stepWithoutCopy() {
+        QFETCH(QString, command);
         Start();
         const std::string longY(3 << 20, 'z');
         Fill({{"1", "0"}, {"3", "1"}, {"5", "2"}, {longY, ""}});
+        QGuiApplication::clipboard()->setText("7\t8\r\n");
+        QFile data(dir_->filePath("data.txt"));
+        QVERIFY(data.open(QIODevice::WriteOnly));
+        data.write("8 1\n6 2\n");
+        data.close();
+        dialogs_->fileNames = {data.fileName()};
         Grid()->setFocus();
         Grid()->SetCurrentCell(0, 4);
         bigAllowed = 0;  // the first allocation of a megabyte or more fails
-        Key(Qt::Key_F, Qt::ControlModifier);
+        if (command == "fill") Key(Qt::Key_F, Qt::ControlModifier);
+        if (command == "paste") Key(Qt::Key_V, Qt::ControlModifier);
+        if (command == "read") Key(Qt::Key_L, Qt::ControlModifier);
+        if (command == "delete") Key(Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(bigAllowed.exchange(-1), 0);  // none was asked for
-        QCOMPARE(Cell(0, 4), QString());
+        QVERIFY(Cell(0, 4).size() < 100);
         QVERIFY(dialogs_->messages.isEmpty());
         Undo();
         QVERIFY(Cell(0, 4) == QString::fromStdString(longY));
+    }
+
+    // A sort that finds the rows in order changes nothing and is no step:
+    // Ctrl+Z after it takes back the sort before it.
+    void sortInOrderIsNoStep() {
+        Start();
+        QGuiApplication::clipboard()->setText("7\t2\r\n5\t1\r\n9\t3\r\n");
+        Grid()->setFocus();
+        Key(Qt::Key_V, Qt::ControlModifier);
+        Grid()->SetCurrentCell(0, 1);
+        Key(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(Cell(0, 1), QString("5"));
+        const std::size_t depth = form_->UndoHistory().UndoDepth();
+        Key(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(form_->UndoHistory().UndoDepth(), depth);
+        Undo();
+        QCOMPARE(Cell(0, 1), QString("7"));
     }
 
     // Ctrl+Z inside the editor takes back the cell being typed, at once.

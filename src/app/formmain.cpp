@@ -33,6 +33,7 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
       dialogs_(env.dialogs),
       sep_(env.decimalSeparator),
       programDirectory_(env.programDirectory),
+      longWorkDelay_(env.longWorkDelay),
       givenLanguage_(env.language),
       readOnlySettings_(env.readOnlySettings) {
     setObjectName("FormMain");

@@ -10,13 +10,15 @@
 // its controls and state in one small struct member, and adds one line to kSubsystems
 // in app/formmain.cpp. Its menu items go after or before the designed ones
 // (app_.itmFile, itmEdit, itmParam); controls that act on a fit follow "a fit is
-// on show" (FollowFitOnShow); a command that changes the table holds a TableEdit;
-// another window follows the language through languageApplied.
+// on show" (FollowFitOnShow); a command that changes the table holds a TableEdit,
+// and one whose work may run for seconds a LongWork; another window follows the language through
+// languageApplied.
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
@@ -54,13 +56,17 @@ enum class ChartFormat;
 enum class MsgIcon;
 namespace kurv {
 enum class PasteResult;
-}
+class Progress;
+class TableHistory;
+}  // namespace kurv
 
 // What the window takes from its surroundings, so tests can give their own.
 struct FormEnvironment {
     Dialogs* dialogs = nullptr;
     char decimalSeparator = '.';  // the locale's, read once at start-up
     QString programDirectory;     // where the settings file lives
+    // Long work (a paste, a read) shows its progress once it has run this long.
+    std::chrono::milliseconds longWorkDelay{500};
     // A run without a user (the command line's chart and report): the language
     // is given, never asked, and the settings file is read but never written.
     int language = -1;  // 0 Russian, 1 English; -1: the stored one, or ask
@@ -85,6 +91,7 @@ class TFormMain : public QMainWindow {
     QString ApplicationTitle() const { return Text(kurv::TextId::AppTitle); }
     QString SettingsFile() const { return SettingsFilePath; }
     char DecimalSeparator() const { return sep_; }
+    const kurv::TableHistory& UndoHistory() const;  // table/undocommands.cpp
     // Whether the coefficients, formula and chart of a fit are on show.
     bool FitOnShow() const { return fitOnShow_; }
 
@@ -107,6 +114,8 @@ class TFormMain : public QMainWindow {
 
     // One command's change of the table (table/tableedit.h).
     class TableEdit;
+    // Work that may run for seconds, with progress and Cancel (app/longwork.h).
+    class LongWork;
 
     // ---- Application shell: app/shell.cpp, layout.cpp, lifecycle.cpp
     void FormCreate();  // the start-up phases, in order:
@@ -285,7 +294,8 @@ class TFormMain : public QMainWindow {
     void WireTable();
     void BuildUndoItems();
     void sgDataCellLeft();  // undo's typing step first, then the recalculation
-    void PasteDone(kurv::PasteResult result, TableEdit& edit);
+    // A paste of the clipboard's text by `paste`, as one command with progress.
+    void Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste);
     struct TableParts {
         TGroupBox* GroupBoxTable = nullptr;
         QLabel* StaticText1 = nullptr;
@@ -411,6 +421,7 @@ class TFormMain : public QMainWindow {
     Dialogs* dialogs_;
     char sep_;
     QString programDirectory_;
+    std::chrono::milliseconds longWorkDelay_;
 
     // ---- State owned by the window; controls follow it, never the other way
     kurv::DataTable data_;  // the table's cells: the one store of the data

@@ -9,10 +9,13 @@
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
+#include "app/longwork.h"
 #include "core/datafile_format.h"
 #include "table/tableedit.h"
 
 namespace {
+
+constexpr kurv::TextPair kReading{"Чтение файла…", "Reading the file…"};
 
 std::string PathBytes(const QString& name) {
     return QFile::encodeName(name).toStdString();
@@ -102,7 +105,17 @@ TFormMain::DataFileOutcome TFormMain::ReadDataFileNamed(const QString& name) {
                                                                                : DataFileOutcome::Failed;
     }
     TableEdit edit(*this);
-    if (kurv::ReadDataFile(data_, bytes) == kurv::DataFileRead::InvalidData) {
+    kurv::DataFileRead read;
+    {
+        LongWork work(*this, kReading);
+        read = kurv::ReadDataFile(data_, bytes, work.Progress());
+    }
+    bytes = std::string();  // the rows hold the texts now
+    if (read == kurv::DataFileRead::Cancelled) {
+        edit.Unchanged();
+        return DataFileOutcome::Failed;
+    }
+    if (read == kurv::DataFileRead::InvalidData) {
         // The table is as it was.
         MessageBox(nullptr, Pick(kurv::kFileInvalidData), caption, MbOk, MsgIcon::Warning);
         return DataFileOutcome::Failed;

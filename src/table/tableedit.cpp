@@ -18,6 +18,11 @@ void TFormMain::TableEdit::Done(Then then) {
     if (then == Then::Recalculate) form_.sgDataClick();
 }
 
+void TFormMain::TableEdit::Unchanged() {
+    if (outermost_) form_.table_.undo->Commit();  // a step with no change is none
+    done_ = true;
+}
+
 TFormMain::TableEdit::~TableEdit() {
     if (done_) return;
     try {

@@ -1,10 +1,10 @@
 // One command's change of the table, held for the command's run: the undo step
 // begins when the edit is made; Done() at the command's normal end shows the
 // new table in the grid, records the step and (unless told otherwise) runs the
-// recalculation. A command that ends early or by an exception leaves Done
-// unreached: the destructor then brings the grid in line with the table and
-// records what changed, or empties the history when it cannot. Nothing there
-// throws.
+// recalculation; Unchanged() ends a command that left the table alone. A
+// command that ends early or by an exception reaches neither: the destructor
+// then brings the grid in line with the table and records what changed, or
+// empties the history when it cannot. Nothing there throws.
 //
 // Edits nest: an edit made inside another one joins it, and the outer one
 // records the step.
@@ -30,6 +30,9 @@ class TFormMain::TableEdit {
     // The order DataTable::ReorderRows applied, for a Reorder edit.
     void Reordered(std::vector<int> order);
     void Done(Then then = Then::Recalculate);
+    // The command stopped before it changed anything (Cancel): the grid, the
+    // history and the displays stay as they are.
+    void Unchanged();
 
   private:
     TFormMain& form_;

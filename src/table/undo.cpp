@@ -46,8 +46,9 @@ void TableUndo::Restore(const TableCursor& c) {
 bool TableUndo::Start(Running kind) {
     if (running_ != Running::None) return false;
     CloseTyping(*table_);
-    // A reorder keeps its order alone; any other change needs the table as it was.
-    if (kind == Running::Rows) before_.emplace(*table_);
+    // A reorder keeps its order alone; any other change is recorded by the
+    // table as it is made, the rows it replaces taken over rather than copied.
+    if (kind == Running::Rows) table_->BeginChange();
     rowsBefore_ = table_->RowCount();
     order_.clear();
     reordered_ = false;
@@ -71,15 +72,16 @@ void TableUndo::Reordered(std::vector<int> order) {
 
 void TableUndo::RecordRunning() noexcept {
     const Running was = std::exchange(running_, Running::None);
+    // The table's record ends here whatever follows.
+    kurv::TableChange change = was == Running::Rows ? table_->EndChange() : kurv::TableChange();
     try {
-        if (was == Running::Rows && before_)
-            history_.Record(kurv::DiffTables(std::move(*before_), *table_), beforeCursor_, Cursor());
+        if (was == Running::Rows)
+            history_.Record(std::move(change), beforeCursor_, Cursor());
         else if (was == Running::Reorder && reordered_)
             history_.RecordReorder(std::move(order_), rowsBefore_, beforeCursor_, Cursor());
     } catch (...) {
         history_.Clear();  // the table changed with no step: the older ones would not fit
     }
-    before_.reset();
 }
 
 void TableUndo::Commit() {

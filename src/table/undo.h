@@ -2,15 +2,13 @@
 // and the typing into cells as steps of the core's TableHistory, and puts a
 // step back into the table and the grid.
 //
-// A command's step runs from Begin (the table kept as it was) to Commit at the
-// command's normal end, or Abandon should it end otherwise; TFormMain::TableEdit
-// holds both ends. Typing makes one step per cell, taken when the window says
-// the current cell was left (CellLeft) or a command, undo or redo begins. A
-// step that cannot be kept for want of memory empties the history: steps that
-// no longer fit the table must not be undone.
+// A command's step runs from Begin (from which the table records its change,
+// DataTable::BeginChange) to Commit at the command's normal end, or Abandon
+// should it end otherwise; TFormMain::TableEdit holds both ends. Typing makes one step per cell, taken when
+// the window says the current cell was left (CellLeft) or a command, undo or redo begins. A step that cannot
+// be kept for want of memory empties the history: steps that no longer fit the table must not be undone.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,7 +81,6 @@ class TableUndo {
     TStringGrid* grid_;
     kurv::TableHistory history_;
     Running running_ = Running::None;
-    std::optional<kurv::DataTable> before_;  // a running command's table as it was
     int rowsBefore_ = 0;
     std::vector<int> order_;
     bool reordered_ = false;

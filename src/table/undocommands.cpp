@@ -36,3 +36,7 @@ void TFormMain::itmUndoClick() {
 void TFormMain::itmRedoClick() {
     if (table_.undo->Redo()) sgDataClick();
 }
+
+const kurv::TableHistory& TFormMain::UndoHistory() const {
+    return table_.undo->History();
+}

@@ -39,7 +39,7 @@ TFormMain* WindowFixture::Open(char sep, bool show, bool keepDialogs) {
     form_.reset();
     if (!dir_) dir_ = std::make_unique<QTemporaryDir>();
     if (!dialogs_ || !keepDialogs) dialogs_ = std::make_unique<ScriptedDialogs>();
-    form_ = std::make_unique<TFormMain>(FormEnvironment{dialogs_.get(), sep, dir_->path()});
+    form_ = std::make_unique<TFormMain>(FormEnvironment{dialogs_.get(), sep, dir_->path(), longWorkDelay_});
     if (show) form_->show();  // laid out at its size, as the chart's pictures need
     return form_.get();
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ class WindowFixture {
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
+    // How long a paste or a read runs before its progress shows, for the next Open.
+    std::chrono::milliseconds longWorkDelay_ = FormEnvironment().longWorkDelay;
     QtDialogs realDialogs_;
     std::unique_ptr<TFormMain> form_;
 };
