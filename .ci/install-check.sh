@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # CI, as root inside a fresh Debian root after scripts/test.sh has built build/: makes the Debian package and
 # has lintian check it, installs it with apt-get and checks what it put in place, fits a table with
-# `kurvilon fit` with no display, starts the installed window as root (its settings must go to root's
-# configuration folder, never beside the program) and as a normal user twice (the first start answers the
-# language question; the second must find the answer remembered in ~/.config/Kurvilon/Kurvilon.ini and stay
-# up without asking), and finally purges the package, which must leave nothing behind.
+# `kurvilon fit` and writes its chart and report with `kurvilon chart` and `kurvilon report`, all with no
+# display, starts the installed window as root (its settings must go to root's configuration folder, never
+# beside the program) and as a normal user twice (the first start answers the language question; the second
+# must find the answer remembered in ~/.config/Kurvilon/Kurvilon.ini and stay up without asking), and finally
+# purges the package, which must leave nothing behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export DEBIAN_FRONTEND=noninteractive
@@ -44,6 +45,21 @@ kurvilon fit /nonexistent 2>/dev/null || status=$?
 [ $status -eq 3 ] || { echo "install-check: a missing file gave status $status" >&2; exit 1; }
 MANWIDTH=80 man kurvilon 2>/dev/null | grep -F "kurvilon fit [OPTION]" >/dev/null ||
   { echo "install-check: man kurvilon does not show the fit command" >&2; exit 1; }
+# The chart and the report without a display, as root and as nobody in particular (no settings yet).
+out=$(mktemp -d)
+printf '2.1 1\n3.9 2\n6.2 3\n7.8 4\n' >"$out/table.txt"
+for f in chart.svg chart.png chart.pdf; do
+  env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8 kurvilon chart --kind=linear "$out/table.txt" -o "$out/$f"
+done
+env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8 kurvilon report --lang=en "$out/table.txt" -o "$out/report.pdf"
+for f in chart.svg chart.png chart.pdf report.pdf; do
+  [ -s "$out/$f" ] || { echo "install-check: kurvilon chart/report wrote no $f" >&2; exit 1; }
+done
+grep -q "<svg" "$out/chart.svg" || { echo "install-check: chart.svg is no SVG" >&2; exit 1; }
+head -c 5 "$out/report.pdf" | grep -q "%PDF-" || { echo "install-check: report.pdf is no PDF" >&2; exit 1; }
+MANWIDTH=80 man kurvilon 2>/dev/null | grep -F "kurvilon report [OPTION]" >/dev/null ||
+  { echo "install-check: man kurvilon does not show the report command" >&2; exit 1; }
+rm -rf "$out"
 
 # Answers the language question of a window started by the calling user (English), then ends it.
 first_start='
@@ -81,5 +97,5 @@ apt-get purge -y -qq kurvilon >/dev/null
 for f in /usr/bin/kurvilon /usr/libexec/kurvilon /usr/share/doc/kurvilon /usr/bin/Kurvilon.ini; do
   [ ! -e "$f" ] || { echo "install-check: $f is left after the purge" >&2; exit 1; }
 done
-echo "install-check: package clean for lintian, installed, fitted without a display, started as root and" \
+echo "install-check: package clean for lintian, installed, fitted, charted and reported without a display, started as root and" \
   "twice as a user, language remembered in $ini and /root/.config, nothing left after the purge"

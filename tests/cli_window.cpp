@@ -2,8 +2,13 @@
 // both separators and both languages, shown by the window and printed by the
 // command in each of its forms; every text the window shows must be printed
 // as it is, and where the window shows a message the command must end with it.
+// And `kurvilon chart` and `kurvilon report`: their files are the window's
+// Save chart… and Report… files, and they end as fit does.
+#include <unistd.h>
+
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,15 +34,32 @@ struct Printed {
     QString out, err;
 };
 
-Printed RunFit(const QStringList& args) {
+// Runs `program` (by default the built kurvilon) without a display.
+Printed Run(const QStringList& args, const QString& program = KURVILON_PROGRAM) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
     p.setProcessEnvironment(env);
-    p.start(KURVILON_PROGRAM, QStringList{"fit"} + args);
+    p.start(program, args);
     if (!p.waitForFinished(60000)) return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+Printed RunFit(const QStringList& args) {
+    return Run(QStringList{"fit"} + args);
+}
+
+QByteArray Contents(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A PDF's text, which unlike its bytes carries no creation date.
+QString PdfText(const QString& name) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", name, "-"});
+    return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
@@ -121,6 +143,25 @@ class CliWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
     QString Panel(const char* name) const { return W<QLabel>(name)->text(); }
+
+    // The program and its window program linked into a folder of their own,
+    // so that the settings file beside them is the test's.
+    QString ProgramWithSettings(const QByteArray& ini) {
+        programs_ =
+            std::make_unique<QTemporaryDir>(QFileInfo(KURVILON_PROGRAM).path() + "/cli_window-XXXXXX");
+        const QString front = programs_->filePath("kurvilon");
+        for (const QString& from :
+             {QString(KURVILON_PROGRAM), QFileInfo(KURVILON_PROGRAM).path() + "/kurvilon-window"}) {
+            const QString to = programs_->filePath(QFileInfo(from).fileName());
+            if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+                QFile::copy(from, to);
+        }
+        QFile f(programs_->filePath("Kurvilon.ini"));
+        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write the settings");
+        f.write(ini);
+        return front;
+    }
+    std::unique_ptr<QTemporaryDir> programs_;
 
   private slots:
     void everyTextEqualsTheWindows_data() {
@@ -262,6 +303,134 @@ class CliWindowTest : public QObject, WindowFixture {
         QVERIFY(compared >= 24);
         QVERIFY(messages >= 6);
         QCOMPARE(insufficient, 3);
+    }
+
+    // The chart and the report of a table, written by the window's commands and
+    // by the command line in each kind, separator and language, are the same.
+    void chartAndReportEqualTheWindows() {
+        Tables tables(7);
+        const char* const kindItems[] = {"itmLine", "itmDouble", "itmCubic"};
+        const char* const kindNames[] = {"linear", "quadratic", "cubic"};
+        for (int run = 0; run < 4; ++run) {
+            const int kind = run % 3, language = run % 2;
+            const char sep = run < 2 ? '.' : ',';
+            // Record fields the dialog remembers.
+            const QByteArray ini = Settings(language == 1 ? "Eng" : "Rus") +
+                                   "[Report]\nLaboratory=\"Lab 4\"\nOperator=\"A. Tester\"\n";
+            NewSettingsFolder(ini);
+            const QString program = ProgramWithSettings(ini);
+            Open(sep);
+            const QString data = dir_->filePath("table.txt");
+            const std::string bytes = [&] {
+                Replace(tables.Make(Shape::Fit, kind, sep));
+                return kurv::DataFileBytes(T());
+            }();
+            QFile f(data);
+            QVERIFY(f.open(QIODevice::WriteOnly) &&
+                    f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
+            f.close();
+
+            Item(kindItems[kind])->trigger();
+            dialogs_->fileNames = {data, dir_->filePath("window.svg"), dir_->filePath("window.pdf")};
+            Item("itmRead")->trigger();
+            QVERIFY(form_->FitOnShow());
+            Item("itmSaveChart")->trigger();
+            dialogs_->onExec = [](QWidget* w) { return w->inherits("TFormReportRecord") ? 2 : 0; };
+            Item("itmReport")->trigger();
+            QVERIFY(dialogs_->messages.isEmpty());
+
+            const QStringList options{"--kind",      kindNames[kind],
+                                      "--separator", QString(QChar(sep)),
+                                      "--lang",      language == 1 ? "en" : "ru",
+                                      data};
+            const Printed chart =
+                Run(QStringList{"chart"} + options + QStringList{"-o", dir_->filePath("cli.svg")}, program);
+            QVERIFY2(chart.status == 0, qPrintable(chart.err));
+            QCOMPARE(chart.err, QString());
+            const QByteArray svg = Contents(dir_->filePath("window.svg"));
+            QVERIFY(svg.contains("<svg"));
+            QCOMPARE(Contents(dir_->filePath("cli.svg")), svg);
+
+            const Printed report =
+                Run(QStringList{"report"} + options + QStringList{"-o", dir_->filePath("cli.pdf")}, program);
+            QVERIFY2(report.status == 0, qPrintable(report.err));
+            // Both made within the same minute, as a rule: the stamp is the minute's.
+            const QRegularExpression stamp("\\d\\d[-.]\\d\\d[-.]\\d{2,4} \\d\\d:\\d\\d");
+            const QString shown = PdfText(dir_->filePath("window.pdf")).replace(stamp, "STAMP");
+            QVERIFY(shown.contains("Lab 4") && shown.contains("A. Tester"));
+            QCOMPARE(PdfText(dir_->filePath("cli.pdf")).replace(stamp, "STAMP"), shown);
+            // The command line left the settings as they were.
+            QCOMPARE(Contents(programs_->filePath("Kurvilon.ini")), ini);
+        }
+    }
+
+    // How chart and report end: fit's statuses and messages for the table, the
+    // write failure's for OUT, usage errors before anything is read.
+    void chartAndReportStatuses() {
+        const QString program = ProgramWithSettings(Settings());
+        NewSettingsFolder();
+        const auto write = [&](const char* name, const QByteArray& bytes) {
+            QFile f(dir_->filePath(name));
+            if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", name);
+            f.write(bytes);
+            return f.fileName();
+        };
+        const QString good = write("good.txt", "2.1 1\n3.9 2\n6.2 3\n7.8 4\n");
+        const QString few = write("few.txt", "2.1 1\n3.9 2\n");
+        const QString nul = write("nul.txt", QByteArray("1 2\n\0", 5));
+        const QString out = dir_->filePath("out.pdf");
+        struct Case {
+            QStringList args;
+            int status;
+            QString err;  // what standard error starts with
+        };
+        const QList<Case> cases = {
+            {{"chart", "--lang=en", good, "-o", dir_->filePath("c.svg")}, 0, ""},
+            {{"chart", "--lang=en", good, "-o", dir_->filePath("c.png")}, 0, ""},
+            {{"chart", "--lang=en", good, "--output=" + dir_->filePath("c.pdf")}, 0, ""},
+            {{"report", "--lang=en", "--kind=linear", good, "-o", out}, 0, ""},
+            {{"report", "--lang=en", dir_->filePath("none.txt"), "-o", out},
+             3,
+             "kurvilon: " + dir_->filePath("none.txt") + ": I can not open the file."},
+            {{"report", "--lang=en", dir_->path(), "-o", out},
+             3,
+             "kurvilon: " + dir_->path() + ": I can not open the file."},
+            {{"chart", "--lang=en", nul, "-o", dir_->filePath("n.svg")}, 3, "kurvilon: " + nul + ": "},
+            {{"chart", "--lang=en", few, "-o", dir_->filePath("f.svg")}, 1, "kurvilon: "},
+            {{"chart", "--lang=en", good, "-o", dir_->filePath("no/such/c.svg")},
+             3,
+             "kurvilon: " + dir_->filePath("no/such/c.svg") + ": I can not write the file."},
+            {{"report", "--lang=en", good, "-o", dir_->path()},
+             3,
+             "kurvilon: " + dir_->path() + ": I can not write the file."},
+            {{"chart", "--lang=en", good}, 2, "kurvilon: chart needs an output file: -o OUT"},
+            {{"chart", "--lang=en", good, "-o", dir_->filePath("c.txt")},
+             2,
+             "kurvilon: the chart's file name must end in"},
+            {{"report", "--lang=en", "-o", out}, 2, "kurvilon: report needs the data file's name"},
+            {{"report", "--lang=en", "-", "-o", out}, 2, "kurvilon: report needs the data file's name"},
+            {{"report", "--lang=en", "--format=json", good, "-o", out},
+             2,
+             "kurvilon: unrecognized option '--format'"},
+        };
+        for (const Case& c : cases) {
+            QFile::remove(out);
+            const Printed p = Run(c.args, program);
+            const QString context = c.args.join(' ') + "\n" + p.err;
+            QVERIFY2(p.status == c.status, qPrintable(context));
+            QVERIFY2(c.err.isEmpty() ? p.err.isEmpty() : p.err.startsWith(c.err), qPrintable(context));
+            QVERIFY2(!p.err.contains('\n') || p.err.indexOf('\n') == p.err.size() - 1, qPrintable(context));
+            if (c.status == 0) {
+                const QString written =
+                    c.args.last().startsWith("--output=") ? c.args.last().mid(9) : c.args.last();
+                QVERIFY2(QFileInfo(written).size() > 0, qPrintable(context));
+            }
+        }
+        // A failed report leaves no file behind.
+        QVERIFY(!QFile::exists(out));
+        // Too few pairs: fit's own message.
+        const Printed fitted = RunFit({"--lang=en", few});
+        QCOMPARE(Run({"chart", "--lang=en", few, "-o", dir_->filePath("f.svg")}, program).err, fitted.err);
     }
 };
 

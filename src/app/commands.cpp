@@ -111,6 +111,7 @@ QString TFormMain::ReadSetting(const SettingKey& key, const QString& fallback) c
 }
 
 void TFormMain::WriteSetting(const SettingKey& key, const QString& value) {
+    if (readOnlySettings_) return;
     // A settings file that cannot be written keeps its old content; the program goes on.
     kurv::WriteProfileString(SettingsFilePath.toStdString(), key.section, key.key, value.toStdString());
 }

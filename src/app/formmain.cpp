@@ -34,7 +34,9 @@ TFormMain::TFormMain(const FormEnvironment& env, QWidget* parent)
       dialogs_(env.dialogs),
       sep_(env.decimalSeparator),
       programDirectory_(env.programDirectory),
-      longWorkDelay_(env.longWorkDelay) {
+      longWorkDelay_(env.longWorkDelay),
+      givenLanguage_(env.language),
+      readOnlySettings_(env.readOnlySettings) {
     setObjectName("FormMain");
     for (const Subsystem& s : kSubsystems) (this->*s.build)();
     for (const Subsystem& s : kSubsystems)

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/datatable.h"
+#include "core/file_io.h"
 #include "core/fit.h"
 #include "core/fit_check.h"
 #include "core/recalc.h"
@@ -42,6 +43,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QTranslator;
@@ -57,6 +59,8 @@ struct SettingKey;
 namespace settings {
 struct ToolWindowKeys;
 }
+struct ReportPainting;
+enum class ChartFormat;
 enum class MsgIcon;
 namespace kurv {
 enum class PasteResult;
@@ -71,6 +75,10 @@ struct FormEnvironment {
     QString programDirectory;     // where the settings file lives
     // Long work (a paste, a read) shows its progress once it has run this long.
     std::chrono::milliseconds longWorkDelay{500};
+    // A run without a user (the command line's chart and report): the language
+    // is given, never asked, and the settings file is read but never written.
+    int language = -1;  // 0 Russian, 1 English; -1: the stored one, or ask
+    bool readOnlySettings = false;
 };
 
 // Names: controls, handlers and the records the design names (FitCoefficients,
@@ -164,6 +172,10 @@ class TFormMain : public QMainWindow {
     // ---- Data files: datafile/datafilecommands.cpp
     void itmReadClick();
     void itmWriteClick();
+    // Reads `name` as File / Read reads the file chosen, with the same messages
+    // (Retry reads it again); true when the table holds it. For a file named on
+    // the command line or dropped onto the window.
+    bool OpenDataFile(const QString& name);
 
     // ---- Fit statistics: stats/statisticscommands.cpp, formstatistics.cpp
     void itmStatisticsClick();  // the statistics in a window of their own
@@ -189,6 +201,12 @@ class TFormMain : public QMainWindow {
     void Chart1Click();
     void itmSaveChartClick();  // the chart as an SVG, PNG or PDF file
     void itmReportClick();     // the calibration report
+    // What those two write, without their dialogs (the command line's chart and
+    // report, app/headless.cpp): the chart as it is now; the report's PDF with
+    // the record as the record dialog opens it (the remembered fields, today).
+    kurv::FileWriteResult WriteChartFile(const QString& name, ChartFormat format);
+    kurv::FileWriteResult WriteReportFile(const QString& name);
+    bool ReportAvailable() const;  // a fit on show with every row's fitted value
     // Its texts from what the window shows now and the record entered.
     kurv::Report ReportNow(const kurv::ReportRecord& record = {}, bool everyRow = false) const;
 
@@ -310,6 +328,9 @@ class TFormMain : public QMainWindow {
 
     // ---- Data files (datafile/)
     void BuildDataFile();
+    enum class DataFileOutcome { Read, Failed, Retry };
+    DataFileOutcome ReadDataFileNamed(const QString& name);
+    static QString DroppedFile(const QMimeData* mime);
     struct DataFileParts {
         QString lastOpenName;  // each file dialog remembers its own last choice
         QString lastSaveName;
@@ -411,6 +432,9 @@ class TFormMain : public QMainWindow {
     void BuildOutput();
     void WireOutput();
     void BuildReportItems();
+    ReportPainting ReportPaintingNow() const;
+    // The report's PDF; false when its painting was cancelled.
+    bool ReportPdf(const kurv::Report& report, const ReportPainting& how, QByteArray& bytes) const;
     // The measured points coloured by their residuals and the fitted curve.
     void ShowFitOnChart();
     // Evaluation point k (1..10) on the chart, or none.
@@ -458,6 +482,8 @@ class TFormMain : public QMainWindow {
     std::vector<FitFollower> fitFollowers_;
     int LanguageIndex = 0;
     QString SettingsFilePath;
+    int givenLanguage_;
+    bool readOnlySettings_;
     struct EventHook {
         QObject* watched;
         std::function<bool(QEvent*)> handler;

@@ -19,6 +19,11 @@ constexpr TextPair kTexts[] = {
     {"%1: «%2» не является правильным числом", "%1: '%2' is not a valid number"},
     {"; см. «kurvilon --help»", "; see 'kurvilon --help'"},
     {"не удаётся запустить окно %1: %2", "cannot start the window %1: %2"},
+    {"команде %s нужен файл вывода: -o ФАЙЛ", "%s needs an output file: -o OUT"},
+    {"команде %s нужно имя файла данных (не стандартный ввод)",
+     "%s needs the data file's name (not standard input)"},
+    {"имя файла графика должно оканчиваться на .svg, .png или .pdf: %s",
+     "the chart's file name must end in .svg, .png or .pdf: %s"},
 };
 
 constexpr TextPair kClassWords[] = {
@@ -29,12 +34,13 @@ constexpr TextPair kClassWords[] = {
 
 constexpr const char* kHelpRussian = R"(Использование: kurvilon [ФАЙЛ]
          или:  kurvilon fit [ПАРАМЕТР]... [ФАЙЛ]
+         или:  kurvilon chart [ПАРАМЕТР]... ФАЙЛ -o ВЫВОД.svg|png|pdf
+         или:  kurvilon report [ПАРАМЕТР]... ФАЙЛ -o ВЫВОД.pdf
          или:  kurvilon --help | --version
 Подбор линейной, квадратичной или кубической градуировочной кривой по методу
 наименьших квадратов к парам: истинное значение Y, показание прибора X.
 
-Без команды kurvilon открывает окно. ФАЙЛ принимается для файловых менеджеров;
-окно пока его не читает.
+Без команды kurvilon открывает окно и читает ФАЙЛ, как «Файл / Читать».
 
 kurvilon fit читает пары из ФАЙЛА (из стандартного ввода, если ФАЙЛ - или не
 задан), по паре «Y X» в строке, как в файле данных, подбирает кривую, как окно,
@@ -53,6 +59,12 @@ kurvilon fit читает пары из ФАЙЛА (из стандартног�
   -h, --help             показать эту справку и выйти
       --version          показать версию и лицензию и выйти
 
+kurvilon chart и kurvilon report без дисплея записывают график (SVG, PNG или
+PDF по расширению) и отчёт о градуировке (PDF) точно так же, как «Сохранить
+график…» и «Отчёт…» в окне. Поля отчёта берутся из файла настроек, как их
+помнит окно. Параметры: --kind, --separator, --lang, как у fit, и
+  -o, --output=ВЫВОД     куда записать график или отчёт
+
 Код завершения: 0 кривая подобрана; 1 таблицу нельзя обработать (мало пар, нет
 решения, переполнение, текст не является числом); 2 ошибка в командной строке;
 3 файл нельзя прочитать или вывод нельзя записать.
@@ -61,18 +73,21 @@ kurvilon fit читает пары из ФАЙЛА (из стандартног�
   kurvilon fit --kind=linear sensor7.txt
   kurvilon fit --format=json --at 12.5 --at 30 < readings.txt
   xclip -o | kurvilon fit --paste --separator=, --lang=ru
+  kurvilon chart --kind=quadratic sensor7.txt -o sensor7.svg
+  kurvilon report --lang=ru sensor7.txt -o sensor7.pdf
 
 Подробнее: man kurvilon.
 )";
 
 constexpr const char* kHelpEnglish = R"(Usage: kurvilon [FILE]
   or:  kurvilon fit [OPTION]... [FILE]
+  or:  kurvilon chart [OPTION]... FILE -o OUT.svg|png|pdf
+  or:  kurvilon report [OPTION]... FILE -o OUT.pdf
   or:  kurvilon --help | --version
 Fit a linear, quadratic or cubic least-squares calibration curve to pairs of
 true values Y and instrument readings X.
 
-Without a command, kurvilon starts the window. FILE is accepted for file
-managers; the window does not read it yet.
+Without a command, kurvilon starts the window and reads FILE as File / Read.
 
 kurvilon fit reads the pairs of FILE (standard input when FILE is - or not
 given), one "Y X" pair per line as in the data file, fits them as the window
@@ -91,6 +106,13 @@ Options of fit:
   -h, --help             show this help and exit
       --version          show the version and the licence and exit
 
+kurvilon chart and kurvilon report write, without a display, the chart (SVG,
+PNG or PDF by the extension) and the calibration report (PDF) exactly as the
+window's Save chart... and Report... do. The report's record fields come from
+the settings file, as the window remembers them. Options: --kind, --separator,
+--lang as for fit, and
+  -o, --output=OUT       where the chart or the report goes
+
 Exit status: 0 fitted; 1 the table cannot be fitted (too few pairs, no
 solution, an overflow, a text that is not a number); 2 a usage error; 3 the
 file cannot be read or the output cannot be written.
@@ -99,6 +121,8 @@ Examples:
   kurvilon fit --kind=linear sensor7.txt
   kurvilon fit --format=json --at 12.5 --at 30 < readings.txt
   xclip -o | kurvilon fit --paste --separator=, --lang=ru
+  kurvilon chart --kind=quadratic sensor7.txt -o sensor7.svg
+  kurvilon report --lang=en sensor7.txt -o sensor7.pdf
 
 The manual page (man kurvilon) says more.
 )";
@@ -117,7 +141,7 @@ There is NO WARRANTY, to the extent permitted by law.
 
 }  // namespace
 
-static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<std::size_t>(CliText::WindowNotStarted) + 1);
+static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<std::size_t>(CliText::NotAPictureName) + 1);
 
 const char* Text(CliText id, int language) {
     return kTexts[static_cast<int>(id)].In(language);

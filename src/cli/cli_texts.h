@@ -22,6 +22,9 @@ enum class CliText {
     NotANumber,        // %1 the option, %2 the text
     SeeHelp,           // what ends a usage error's line
     WindowNotStarted,  // %1 the program, %2 the reason
+    OutputMissing,     // %s the command
+    FileMissing,       // %s the command
+    NotAPictureName,   // %s the name
 };
 
 // Text `id` in `language` (1 English, anything else Russian).

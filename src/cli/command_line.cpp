@@ -23,6 +23,7 @@ enum OptionId : int {
     kOptPaste,
     kOptVersion,
     kOptHelp = 'h',
+    kOptOutput = 'o',
 };
 
 // `fit`'s options; a later --statistics goes here and into FitOptions.
@@ -34,6 +35,17 @@ const option kFitOptions[] = {
     {"at", required_argument, nullptr, kOptAt},
     {"full-precision", no_argument, nullptr, kOptFullPrecision},
     {"paste", no_argument, nullptr, kOptPaste},
+    {"help", no_argument, nullptr, kOptHelp},
+    {"version", no_argument, nullptr, kOptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// `chart`'s and `report`'s: what decides the picture, and where it goes.
+const option kPictureOptions[] = {
+    {"kind", required_argument, nullptr, kOptKind},
+    {"separator", required_argument, nullptr, kOptSeparator},
+    {"lang", required_argument, nullptr, kOptLang},
+    {"output", required_argument, nullptr, kOptOutput},
     {"help", no_argument, nullptr, kOptHelp},
     {"version", no_argument, nullptr, kOptVersion},
     {nullptr, 0, nullptr, 0},
@@ -94,7 +106,8 @@ int Matches(const option* options, const std::string& written) {
 // error text or nothing. The remaining operands are returned in `operands`.
 template <class Take>
 bool ParseOptions(const std::vector<std::string>& args, std::size_t first, const option* options,
-                  int language, Take take, std::vector<std::string>& operands, Command& error) {
+                  const char* shortOptions, int language, Take take, std::vector<std::string>& operands,
+                  Command& error) {
     std::vector<std::string> copy(args.begin() + static_cast<std::ptrdiff_t>(first - 1), args.end());
     std::vector<char*> argv;
     for (std::string& s : copy) argv.push_back(s.data());
@@ -103,7 +116,7 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t first, const
     opterr = 0;
     optind = 0;  // glibc: start afresh, permutation state included
     for (;;) {
-        const int id = getopt_long(argc, argv.data(), ":h", options, nullptr);
+        const int id = getopt_long(argc, argv.data(), shortOptions, options, nullptr);
         if (id == -1) break;
         if (id == '?' || id == ':') {
             // The faulty argument is the last one getopt took.
@@ -148,6 +161,14 @@ std::string BadValue(int language, const std::string& value, const char* option,
 
 }  // namespace
 
+bool PictureName(const std::string& name) {
+    const auto dot = name.find_last_of("./");
+    if (dot == std::string::npos || name[dot] != '.') return false;
+    std::string ext = name.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ext == "svg" || ext == "png" || ext == "pdf";
+}
+
 int LanguageFromEnvironment() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* v = std::getenv(name);
@@ -160,9 +181,13 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     static const char* const kFormats[] = {"text", "tsv", "json"};
     static const char* const kLanguages[] = {"ru", "en"};
     const int language = PrescanLanguage(args, defaults.language);
-    const bool fit = args.size() > 1 && args[1] == "fit";
+    const std::string name = args.size() > 1 ? args[1] : "";
+    const bool fit = name == "fit";
+    const bool picture = name == "chart" || name == "report";
     Command cmd;
-    cmd.kind = fit ? CommandKind::Fit : CommandKind::Window;
+    cmd.kind = fit       ? CommandKind::Fit
+               : picture ? (name == "chart" ? CommandKind::Chart : CommandKind::Report)
+                         : CommandKind::Window;
     cmd.language = language;
     FitOptions& f = cmd.fit;
     f.sep = defaults.sep;
@@ -197,6 +222,9 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
             case kOptPaste:
                 f.paste = true;
                 return "";
+            case kOptOutput:
+                cmd.output = value;
+                return "";
             case kOptHelp:
                 help = true;
                 return "";
@@ -208,7 +236,9 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     };
     std::vector<std::string> operands;
     Command error;
-    if (!ParseOptions(args, fit ? 2 : 1, fit ? kFitOptions : kTopOptions, language, take, operands, error))
+    const option* options = fit ? kFitOptions : picture ? kPictureOptions : kTopOptions;
+    if (!ParseOptions(args, fit || picture ? 2 : 1, options, picture ? ":ho:" : ":h", language, take,
+                      operands, error))
         return error;
     if (help || version) {
         cmd.kind = help ? CommandKind::Help : CommandKind::Version;
@@ -217,11 +247,21 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     if (operands.size() > 1)
         return UsageError(language,
                           Fill(Text(CliText::TooManyFiles, language), QuotedForMessage(operands[1])));
-    if (!fit) {
+    if (!fit && !picture) {
         cmd.windowArgs = operands;
         return cmd;
     }
     if (!operands.empty()) f.file = operands[0];
+    if (picture) {
+        // The window program reads the file itself: it must have a name.
+        if (operands.empty() || f.file == "-")
+            return UsageError(language, Fill(Text(CliText::FileMissing, language), name));
+        if (cmd.output.empty())
+            return UsageError(language, Fill(Text(CliText::OutputMissing, language), name));
+        if (cmd.kind == CommandKind::Chart && !PictureName(cmd.output))
+            return UsageError(language,
+                              Fill(Text(CliText::NotAPictureName, language), QuotedForMessage(cmd.output)));
+    }
     // The X texts are read with the separator chosen, wherever it stood.
     for (const std::string& x : f.at) {
         if (!ParseNumber(x, f.sep))

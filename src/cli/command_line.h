@@ -2,9 +2,9 @@
 // (long options, "--name=value" or "--name value", unique abbreviations, "--"
 // ending the options, options after the file name too).
 //
-// Commands: `fit`, and none (the window). Another command (a chart or a report
-// written without a display) takes its place beside `fit` in the parser and in
-// the front's dispatch.
+// Commands: `fit`; `chart` and `report` (fit's kind, separator and language,
+// -o OUT and a named FILE, written by the window program without a display);
+// and none (the window).
 #pragma once
 
 #include <string>
@@ -20,15 +20,20 @@ struct Defaults {
     int language = 1;
 };
 
-enum class CommandKind { Window, Help, Version, Fit, UsageError };
+enum class CommandKind { Window, Help, Version, Fit, Chart, Report, UsageError };
 
 struct Command {
     CommandKind kind = CommandKind::Window;
     int language = 1;                     // of everything the command prints
-    FitOptions fit;                       // Fit
+    FitOptions fit;                       // Fit; Chart and Report: kind, sep, language, file
+    std::string output;                   // Chart, Report: -o OUT
     std::vector<std::string> windowArgs;  // Window: what the window program is handed after its name
     std::string message;                  // UsageError: one line, without the program's name
 };
+
+// Whether the chart's file name ends in .svg, .png or .pdf (any case), as Save
+// chart… tells the picture's format by it.
+bool PictureName(const std::string& name);
 
 Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& defaults);
 

@@ -54,11 +54,12 @@ std::string WindowProgram() {
     return dir + "/" KURVILON_WINDOW_FROM_BINDIR "/" + kWindowProgram;
 }
 
-int StartWindow(const char* argv0, const kurv::cli::Command& cmd) {
+// `userArgs`: the arguments are the user's, and none may pass for an option.
+int StartWindow(const char* argv0, const kurv::cli::Command& cmd, bool userArgs = true) {
     const std::string program = WindowProgram();
     std::vector<std::string> args{argv0};
     for (const std::string& a : cmd.windowArgs)
-        args.push_back(!a.empty() && a[0] == '-' && a != "-" ? "./" + a : a);  // never one of Qt's options
+        args.push_back(userArgs && !a.empty() && a[0] == '-' && a != "-" ? "./" + a : a);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -67,6 +68,35 @@ int StartWindow(const char* argv0, const kurv::cli::Command& cmd) {
     Complain(kurv::cli::Fill(kurv::cli::Text(kurv::cli::CliText::WindowNotStarted, cmd.language), program,
                              std::strerror(err)));
     return err == ENOENT ? 127 : 126;
+}
+
+// `chart` and `report`: the table is read and fitted here first, so that a
+// table that cannot be shown ends with fit's message and status; then the
+// window program writes the picture on the offscreen platform, through the
+// window's own writers, and its status is the command's.
+int WritePicture(const char* argv0, const kurv::cli::Command& cmd) {
+    using namespace kurv::cli;
+    const Failure f = RunFit(cmd.fit, -1, [](std::string_view) { return true; });
+    if (f.status != kExitFitted) {
+        Complain(f.message);
+        return f.status;
+    }
+    const char* language = cmd.fit.language == 1 ? "en" : "ru";
+    // A path, never one of Qt's options.
+    const auto path = [](const std::string& p) { return p[0] == '-' ? "./" + p : p; };
+    const std::string sep(1, cmd.fit.sep);
+    Command window;
+    window.language = cmd.language;
+    window.windowArgs = {"-platform",
+                         "offscreen",
+                         "--headless",
+                         cmd.kind == CommandKind::Chart ? "chart" : "report",
+                         KindName(cmd.fit.kind),
+                         sep,
+                         language,
+                         path(cmd.fit.file),
+                         path(cmd.output)};
+    return StartWindow(argv0, window, false);
 }
 
 }  // namespace
@@ -88,6 +118,9 @@ int main(int argc, char** argv) {
             if (f.status != kExitFitted) Complain(f.message);
             return f.status;
         }
+        case CommandKind::Chart:
+        case CommandKind::Report:
+            return WritePicture(argc > 0 ? argv[0] : "kurvilon", cmd);
         case CommandKind::Window:
             break;
     }

@@ -29,8 +29,12 @@ void TFormMain::itmEngClick() {
     WriteSetting(settings::kLanguage, "Eng");
 }
 
-// The dialog asks when no language is stored.
+// The dialog asks when no language is stored and none is given.
 void TFormMain::RestoreLanguage() {
+    if (givenLanguage_ >= 0) {
+        ApplyLanguage(givenLanguage_);
+        return;
+    }
     const QString language = ReadSetting(settings::kLanguage, "");
     if (!language.isEmpty()) {
         language == "Rus" ? itmRusClick() : itmEngClick();

@@ -140,11 +140,50 @@ kurv::Report TFormMain::ReportNow(const kurv::ReportRecord& record, bool everyRo
     return kurv::BuildReport(in);
 }
 
-void TFormMain::itmReportClick() {
-    if (!fitOnShow_) return;
+bool TFormMain::ReportAvailable() const {
     // A run cut short by an overflow has no fitted value for some rows: no
     // record is made of it.
-    if (recalc_.fitted.size() != recalc_.pairs.rows.size()) return;
+    return fitOnShow_ && recalc_.fitted.size() == recalc_.pairs.rows.size();
+}
+
+ReportPainting TFormMain::ReportPaintingNow() const {
+    ReportPainting how;
+    const QSizeF chartSize = output_.Chart1->size();
+    how.chartAspect = chartSize.width() > 0 ? chartSize.height() / chartSize.width() : 0;
+    how.paintChart = [this](QPainter* p, const QRectF& r) { output_.Chart1->RenderTo(p, r); };
+    return how;
+}
+
+bool TFormMain::ReportPdf(const kurv::Report& report, const ReportPainting& how, QByteArray& bytes) const {
+    bool cancelled = false;
+    bytes.clear();
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+        pdf.setTitle(QString::fromStdString(report.heading));
+        pdf.setCreator(ApplicationTitle());
+        cancelled = PaintReport(&pdf, report, how).cancelled;
+    }
+    if (cancelled) bytes.clear();
+    return !cancelled;
+}
+
+kurv::FileWriteResult TFormMain::WriteReportFile(const QString& name) {
+    // The record dialog as it opens, never shown: its fields are the report's.
+    TFormReportRecord dialog(LanguageIndex, kurv::ReadReportRecord(SettingsFilePath.toStdString()),
+                             recalc_.pairs.rows.size(), QDate::currentDate(), this);
+    const kurv::Report report = ReportNow(dialog.Record(), dialog.EveryRow());
+    QByteArray bytes;
+    ReportPdf(report, ReportPaintingNow(), bytes);  // no progress to cancel it
+    return kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
+                                 std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+void TFormMain::itmReportClick() {
+    if (!ReportAvailable()) return;
 
     const std::string settings = SettingsFilePath.toStdString();
     TFormReportRecord dialog(LanguageIndex, kurv::ReadReportRecord(settings), recalc_.pairs.rows.size(),
@@ -156,10 +195,7 @@ void TFormMain::itmReportClick() {
     const bool every = dialog.EveryRow();
     const kurv::Report report = ReportNow(record, every);
 
-    ReportPainting how;
-    const QSizeF chartSize = output_.Chart1->size();
-    how.chartAspect = chartSize.width() > 0 ? chartSize.height() / chartSize.width() : 0;
-    how.paintChart = [this](QPainter* p, const QRectF& r) { output_.Chart1->RenderTo(p, r); };
+    ReportPainting how = ReportPaintingNow();
     std::unique_ptr<ReportProgress> progress;
     if (every && recalc_.pairs.rows.size() > kurv::kWholeTableRows) {
         progress = std::make_unique<ReportProgress>(this, LanguageIndex);
@@ -203,16 +239,7 @@ void TFormMain::itmReportClick() {
         if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
             name += QStringLiteral(".pdf");
         initial = output_.lastReportPdf = name;
-        if (bytes.isEmpty()) {
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            QPdfWriter pdf(&buffer);
-            pdf.setPageSize(QPageSize(QPageSize::A4));
-            pdf.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-            pdf.setTitle(QString::fromStdString(report.heading));
-            pdf.setCreator(ApplicationTitle());
-            if (PaintReport(&pdf, report, how).cancelled) return;
-        }
+        if (bytes.isEmpty() && !ReportPdf(report, how, bytes)) return;
         const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
                                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
         if (r == kurv::FileWriteResult::Written) return;

@@ -89,6 +89,12 @@ QByteArray ChartPicture(TChart& chart, ChartFormat format) {
     return PdfBytes(chart);
 }
 
+kurv::FileWriteResult TFormMain::WriteChartFile(const QString& name, ChartFormat format) {
+    const QByteArray bytes = ChartPicture(*output_.Chart1, format);
+    return kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
+                                 std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
 void TFormMain::itmSaveChartClick() {
     if (!fitOnShow_) return;
     const QStringList filters = {Pick("Рисунок SVG (*.svg)", "SVG picture (*.svg)"),
@@ -104,10 +110,7 @@ void TFormMain::itmSaveChartClick() {
             name += QLatin1Char('.') + ExtensionOf(*format);
         }
         output_.lastChartName = name;
-        const QByteArray bytes = ChartPicture(*output_.Chart1, *format);
-        const auto r = kurv::WriteFileSafely(QFile::encodeName(name).toStdString(),
-                                             std::string_view(bytes.constData(), std::size_t(bytes.size())));
-        if (r == kurv::FileWriteResult::Written) return;
+        if (WriteChartFile(name, *format) == kurv::FileWriteResult::Written) return;
         if (FileFailureBox(Pick(kurv::kFileCannotWrite), Pick("Ошибка записи файла", "Error writing file")) !=
             MbRetry)
             return;
