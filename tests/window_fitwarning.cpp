@@ -1,6 +1,7 @@
 // The warning sign for coefficient digits that a stable solution does not
 // confirm: where it shows, its tooltip in both languages, and that it leaves
 // every designed text alone.
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -72,10 +73,16 @@ class FitWarningTest : public QObject, WindowFixture {
         QVERIFY(Shown());
     }
 
-    // The tooltip names the coefficient whose digits are wrong and its stable value.
+    // The tooltip names the coefficient whose digits are wrong and its stable value;
+    // a screen reader hears the same text after the sign's name.
     void tooltipSaysWhichDigitsAndFollowsTheLanguage() {
+        const auto spoken = [this] {
+            return QAccessible::queryAccessibleInterface(Sign())->text(QAccessible::Name);
+        };
         FitTiny();
+        QCOMPARE(spoken(), QString::fromUtf8("Предупреждение: ") + Sign()->toolTip());
         form_->findChild<QAction*>("itmEng")->trigger();
+        QCOMPARE(spoken(), "Warning: " + Sign()->toolTip());
         QVERIFY2(Sign()->toolTip().contains("a stable solution gives |A0| < ") &&
                      Sign()->toolTip().contains(", A1 = 1.0000000e+200."),
                  qPrintable(Sign()->toolTip()));

@@ -246,9 +246,6 @@ class SettingsTest : public QObject, WindowFixture {
         QCOMPARE(labelledBy("ComboBox1"), QStringList{"LabelTypeFunc"});
         QCOMPARE(QAccessible::queryAccessibleInterface(W("ComboBox1"))->text(QAccessible::Value),
                  W<QComboBox>("ComboBox1")->currentText());
-        QVERIFY(
-            name("lblFitWarning")
-                .startsWith(QString::fromUtf8("Предупреждение: ") + W("lblFitWarning")->toolTip().left(20)));
         QCOMPARE(name("btnCopy"), QString::fromUtf8("Копировать формулу"));
         QCOMPARE(name("btnGraphCopy"), QString::fromUtf8("Копировать график"));
         QCOMPARE(W<QCheckBox>("CheckBox1")->accessibleName(),
