@@ -100,13 +100,14 @@ class StatisticsTest : public QObject, WindowFixture {
 
         FitFour(sep);
         QVERIFY(GridShowsSheet());
-        const auto& quality = Section(0).rows;
+        // Copies: the sheet is replaced at every refresh.
+        const auto quality = Section(0).rows;
         QCOMPARE(quality[0][1], std::string("4"));
         QCOMPARE(quality[1][1], std::string("2"));
         QVERIFY(std::fabs(Number(quality[2][1], sep) - kS) < 1e-8);
         QVERIFY(std::fabs(Number(quality[3][1], sep) - kR2) < 1e-14);
         QVERIFY(std::fabs(Number(quality[4][1], sep) - (1 - (1 - kR2) * 3 / 2)) < 1e-14);
-        const auto& coefficients = Section(1).rows;
+        const auto coefficients = Section(1).rows;
         QCOMPARE(coefficients.size(), std::size_t(2));
         for (int j = 0; j < 2; ++j)  // the value as the panel shows it
             QCOMPARE(QString("A%1 = ").arg(j) + QString::fromStdString(coefficients[j][1]),
@@ -118,7 +119,7 @@ class StatisticsTest : public QObject, WindowFixture {
         QLineEdit* x1 = W<QLineEdit>("MaskEditX1");
         x1->selectAll();
         QTest::keyClicks(x1, QString("1") + sep + "5");
-        const kurv::SheetSection& points = Section(3);
+        const kurv::SheetSection points = Section(3);
         QCOMPARE(points.rows.size(), std::size_t(2));  // 1.5 and the nine at 0 once
         QCOMPARE(QString::fromStdString(points.rows[0][0]), QString("1") + sep + "5");
         QCOMPARE(QString::fromStdString(points.rows[0][1]), W<QLabel>("PanelY1")->text());
@@ -179,7 +180,8 @@ class StatisticsTest : public QObject, WindowFixture {
         for (const char* kind : {"itmDouble", "itmLine"}) {
             Item(kind)->trigger();
             const int k = W<QComboBox>("ComboBox1")->currentIndex();
-            const auto& quality = Section(0).rows;
+            // Copies: the sheet is replaced at every refresh.
+            const auto quality = Section(0).rows;
             QCOMPARE(compare->CellText(k, TFormCompare::ColS).toStdString(), quality[2][1]);
             QCOMPARE(compare->CellText(k, TFormCompare::ColR2).toStdString(), quality[3][1]);
             QCOMPARE(compare->CellText(k, TFormCompare::ColAdjustedR2).toStdString(), quality[4][1]);

@@ -57,6 +57,7 @@ class WindowFixture {
     kurv::DataTable& T() const { return form_->Table(); }
     TStringGrid* Grid() const;
     QString Cell(int col, int row) const {
+        if (row >= T().RowCount()) return {};  // past the table's end, as a grid shows it
         const kurv::CellText cell = T().Cell(col, row);
         const std::string_view text = cell;
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
