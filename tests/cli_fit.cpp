@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -312,7 +313,7 @@ TEST(FitCommand, JsonNumbersReadBackExactly) {
         o.at = {"0.3", "-1e-7"};
         kurv::cli::FitResult r;
         ASSERT_EQ(kurv::cli::FitTable(table, o, r).status, 0);
-        const std::string json = kurv::cli::FormatResult(r, table, o);
+        const std::string json = kurv::cli::FormatResult(r, o);
         std::vector<double> expected{r.coefficients.a0, r.coefficients.a1, r.coefficients.a2,
                                      r.coefficients.a3};
         expected.resize(static_cast<std::size_t>(kurv::CoefficientCount(o.kind)));
@@ -351,4 +352,79 @@ TEST(FitCommand, PasteRulesAndStandardInput) {
     // A space is no separator for a paste: "1 0" is one token, not a number.
     EXPECT_EQ(RunProgram({"fit", "--paste"}, "1 0\t2 1\n").err,
               "kurvilon: '1 0' is not a valid floating point value\n");
+}
+
+// `kurvilon fit` reads a data file without building a table, and a large one
+// by two threads: it must give exactly what the table File / Read fills would
+// give, whatever the file holds and wherever its first fault lies.
+TEST(FitCommand, DataFileFitsAsTheTableReadFromIt) {
+    using kurv::cli::FitOptions;
+    using kurv::cli::FitResult;
+    const auto bothWays = [](const std::string& bytes, const FitOptions& o) {
+        std::array<std::string, 2> printed;
+        kurv::DataFileLines file;
+        FitResult r;
+        kurv::cli::Failure f = kurv::cli::FitDataFile(bytes, file, o, r);
+        printed[0] = std::to_string(f.status) + f.message + (f.status == 0 ? FormatResult(r, o) : "");
+        kurv::DataTable table;
+        if (kurv::ReadDataFile(table, bytes) == kurv::DataFileRead::InvalidData)
+            return std::array<std::string, 2>{printed[0], "unreadable"};
+        f = kurv::cli::FitTable(table, o, r);
+        printed[1] = std::to_string(f.status) + f.message + (f.status == 0 ? FormatResult(r, o) : "");
+        return printed;
+    };
+    // About 2 MiB of lines of every shape: pairs, blank lines, a lone Y, a third
+    // token, tabs and CR LF.
+    std::mt19937_64 rng(7);
+    std::string big;
+    for (int i = 0; big.size() < (std::size_t{2} << 20); ++i) {
+        const double x = 0.37 * (i % 4099) + 1e-3 * static_cast<double>(rng() % 1000);
+        const std::string xs = kurv::GeneralNumberText(x, ','), ys = kurv::GeneralNumberText(x * x - 3, ',');
+        switch (rng() % 16) {
+            case 0:
+                big += "\n";
+                break;
+            case 1:
+                big += ys + "\n";
+                break;
+            case 2:
+                big += "\t" + ys + " \t" + xs + " 99\r\n";
+                break;
+            default:
+                big += ys + " " + xs + "\n";
+        }
+    }
+    const std::size_t half = big.size() / 2;
+    const std::size_t laterLine = big.find('\n', half + 1000) + 1;
+    const std::size_t earlierLine = big.find('\n', half / 2) + 1;
+    std::string crOnly = big;
+    std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
+    const std::string inputs[] = {
+        big,
+        big.substr(0, 100000),
+        crOnly,
+        // A first fault in either half, and one in each: the earlier row is named.
+        big.substr(0, laterLine) + "4 abc\n" + big.substr(laterLine),
+        big.substr(0, laterLine) + "4 1e200\n" + big.substr(laterLine),
+        big.substr(0, laterLine) + "4 -1e999\n" + big.substr(laterLine),
+        big.substr(0, earlierLine) + "1e300 1\n" + big.substr(earlierLine, laterLine - earlierLine) +
+            "x 1\n" + big.substr(laterLine),
+        big.substr(0, earlierLine) + "1,5 1,5.\n" + big.substr(earlierLine, laterLine - earlierLine) +
+            "4 1e999\n" + big.substr(laterLine),
+        "\xEF\xBB\xBF"
+        "1 2\n3,5 \xE9\n",  // a byte order mark; Windows-1251
+        "",
+        "\n\n",
+    };
+    for (std::size_t k = 0; k < std::size(inputs); ++k) {
+        for (int lang : {0, 1}) {
+            FitOptions o;
+            o.kind = kurv::kFitKinds[k % 3];
+            o.sep = ',';
+            o.language = lang;
+            const auto printed = bothWays(inputs[k], o);
+            EXPECT_EQ(printed[0].substr(0, 300), printed[1].substr(0, 300)) << "input " << k;
+            EXPECT_TRUE(printed[0] == printed[1]) << "input " << k;
+        }
+    }
 }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <exception>
 #include <future>
+#include <limits>
 #include <new>
 #include <tuple>
 
@@ -34,23 +37,36 @@ void AppendJsonNumber(std::string& out, double v) {
     out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
-void AppendJsonString(std::string& out, std::string_view s) {
-    out += '"';
+char* Put(char* p, std::string_view s) {
+    std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+
+// A JSON string, at most 6 bytes for each of s's and 2 more.
+char* PutJsonString(char* p, std::string_view s) {
+    *p++ = '"';
     for (char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
         if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
+            *p++ = '\\';
+            *p++ = ch;
         } else if (c < 0x20) {
             static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            p = Put(p, "\\u00");
+            *p++ = kHex[c >> 4];
+            *p++ = kHex[c & 15];
         } else {
-            out += ch;
+            *p++ = ch;
         }
     }
-    out += '"';
+    *p++ = '"';
+    return p;
+}
+
+void AppendJsonString(std::string& out, std::string_view s) {
+    const std::size_t at = out.size();
+    out.resize(at + 6 * s.size() + 2);
+    out.resize(static_cast<std::size_t>(PutJsonString(out.data() + at, s) - out.data()));
 }
 
 // A JSON member: its name, then the caller appends the value.
@@ -64,72 +80,91 @@ std::string CoefficientName(int i) {
     return "A" + std::to_string(i);
 }
 
+// Bytes written through a pointer into room made beforehand: a million rows
+// of small pieces cost several times as much as std::string appends.
+class RowBuffer {
+  public:
+    // Room for n more bytes at the end; write them, then Commit the end.
+    char* Room(std::size_t n) {
+        if (bytes_.size() - used_ < n) bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
+        return bytes_.data() + used_;
+    }
+    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.data()); }
+    std::string_view View() const { return {bytes_.data(), used_}; }
+    void Clear() { used_ = 0; }
+
+  private:
+    std::string bytes_;
+    std::size_t used_ = 0;
+};
+
 // The rows first .. last - 1 of the result in the options' format.
-void AppendRows(std::string& out, const FitResult& r, const DataTable& table, const FitOptions& o,
-                std::size_t first, std::size_t last) {
-    char buf[kGeneralNumberChars];
+void AppendRows(RowBuffer& out, const FitResult& r, const FitOptions& o, std::size_t first,
+                std::size_t last) {
+    // Room for all but the Y and X texts: the numbers, names and marks.
+    constexpr std::size_t kRowRoom = 256;
     for (std::size_t i = first; i < last; ++i) {
         const int row = r.pairs.rows[i];
         const double f = r.fitted[i];
-        const std::string_view fitted(buf,
-                                      static_cast<std::size_t>(WriteGeneralNumberText(f, o.sep, buf) - buf));
         const ResidualClass c = ClassOfResidual(std::fabs(r.pairs.y[i] - f), r.sigma);
-        const CellText y = table.Cell(0, row), x = table.Cell(1, row);
-        switch (o.format) {
-            case OutputFormat::Text:
-            case OutputFormat::Tsv:
-                if (o.format == OutputFormat::Tsv) out += "row\t";
-                AppendInt(out, row);
-                out += '\t';
-                out += y.View();
-                out += '\t';
-                out += x.View();
-                out += '\t';
-                out += fitted;
-                out += '\t';
-                out += o.format == OutputFormat::Tsv ? ClassKeyword(c) : ClassWord(c, o.language);
-                out += '\n';
-                break;
-            case OutputFormat::Json:
-                out += i == 0 ? "\n{" : ",\n{";
-                Member(out, "row", true);
-                AppendInt(out, row);
-                Member(out, "y");
-                AppendJsonString(out, y);
-                Member(out, "x");
-                AppendJsonString(out, x);
-                Member(out, "fitted");
-                AppendJsonString(out, fitted);
-                Member(out, "y_value");
-                AppendJsonNumber(out, r.pairs.y[i]);
-                Member(out, "x_value");
-                AppendJsonNumber(out, r.pairs.x[i]);
-                Member(out, "fitted_value");
-                AppendJsonNumber(out, f);
-                Member(out, "class");
-                AppendJsonString(out, ClassKeyword(c));
-                out += '}';
-                break;
-        }
+        r.pairTexts.With(i, row, [&](std::string_view y, std::string_view x) {
+            char* p = out.Room(kRowRoom + 6 * (y.size() + x.size()));
+            switch (o.format) {
+                case OutputFormat::Text:
+                case OutputFormat::Tsv:
+                    if (o.format == OutputFormat::Tsv) p = Put(p, "row\t");
+                    p = std::to_chars(p, p + 12, row).ptr;
+                    *p++ = '\t';
+                    p = Put(p, y);
+                    *p++ = '\t';
+                    p = Put(p, x);
+                    *p++ = '\t';
+                    p = WriteGeneralNumberText(f, o.sep, p);
+                    *p++ = '\t';
+                    p = Put(p, o.format == OutputFormat::Tsv ? ClassKeyword(c) : ClassWord(c, o.language));
+                    *p++ = '\n';
+                    break;
+                case OutputFormat::Json: {
+                    char fitted[kGeneralNumberChars];
+                    const std::string_view fittedText(
+                        fitted, static_cast<std::size_t>(WriteGeneralNumberText(f, o.sep, fitted) - fitted));
+                    p = Put(p, i == 0 ? "\n{\"row\":" : ",\n{\"row\":");
+                    p = std::to_chars(p, p + 12, row).ptr;
+                    p = PutJsonString(Put(p, ",\"y\":"), y);
+                    p = PutJsonString(Put(p, ",\"x\":"), x);
+                    p = PutJsonString(Put(p, ",\"fitted\":"), fittedText);
+                    // The shortest texts that read back to the same doubles.
+                    for (const auto& [name, v] :
+                         {std::pair{",\"y_value\":", r.pairs.y[i]}, std::pair{",\"x_value\":", r.pairs.x[i]},
+                          std::pair{",\"fitted_value\":", f}}) {
+                        p = Put(p, name);
+                        p = std::to_chars(p, p + 32, v).ptr;
+                    }
+                    p = PutJsonString(Put(p, ",\"class\":"), ClassKeyword(c));
+                    *p++ = '}';
+                    break;
+                }
+            }
+            out.Commit(p);
+        });
     }
 }
 
 // All rows, handed to `sink` in turns: this thread formats one run of rows
 // while a second thread formats the next, and the two go out in order. The
 // buffers are reused, so a million rows never sit in memory as text at once.
-bool WriteAllRows(const Sink& sink, const FitResult& r, const DataTable& table, const FitOptions& o) {
+bool WriteAllRows(const Sink& sink, const FitResult& r, const FitOptions& o) {
     const std::size_t n = r.fitted.size();
-    std::string mine, other;
+    RowBuffer mine, other;
     for (std::size_t first = 0; first < n; first += 2 * kRowsPerTurn) {
         const std::size_t mid = std::min(n, first + kRowsPerTurn), last = std::min(n, mid + kRowsPerTurn);
-        mine.clear();
-        other.clear();
+        mine.Clear();
+        other.Clear();
         std::future<void> later;
-        if (mid < last)
-            later = std::async(std::launch::async, [&] { AppendRows(other, r, table, o, mid, last); });
-        AppendRows(mine, r, table, o, first, mid);
+        if (mid < last) later = std::async(std::launch::async, [&] { AppendRows(other, r, o, mid, last); });
+        AppendRows(mine, r, o, first, mid);
         if (later.valid()) later.get();
-        if (!sink(mine) || !sink(other)) return false;
+        if (!sink(mine.View()) || !sink(other.View())) return false;
     }
     return true;
 }
@@ -260,12 +295,12 @@ const char* ClassKeyword(ResidualClass c) {
     return "red";
 }
 
-Failure TableFromBytes(std::string_view bytes, bool paste, int language, DataTable& table) {
-    if (!paste) {
-        if (ReadDataFile(table, bytes) == DataFileRead::InvalidData)
-            return {kExitUnreadable, kFileInvalidData.In(language)};
-        return {};
-    }
+// A file that fits has fewer lines than a table can hold rows, and its
+// decoded text (three bytes at most for each of its) fits 32-bit offsets.
+static_assert(kDataFileMaxBytes < std::numeric_limits<int>::max() - 2);
+static_assert(3 * kDataFileMaxBytes < (std::uint64_t{1} << 32));
+
+Failure PastedTable(std::string_view bytes, int language, DataTable& table) {
     // The file is still a file: not text with a NUL byte, Windows-1251 when not
     // UTF-8, a byte order mark skipped.
     if (bytes.find('\0') != std::string_view::npos) return {kExitUnreadable, kFileInvalidData.In(language)};
@@ -276,18 +311,11 @@ Failure TableFromBytes(std::string_view bytes, bool paste, int language, DataTab
     return {};
 }
 
-Failure FitTable(const DataTable& table, const FitOptions& o, FitResult& r) {
+namespace {
+
+// The texts of the pairs read, the coefficients and what follows from them.
+Failure FitPairsRead(const FitOptions& o, FitResult& r) {
     const int lang = o.language;
-    r = FitResult{};
-    r.kind = o.kind;
-    // The window's order: the texts, the number of pairs, the solution, the residuals.
-    try {
-        ReadCountingPairs(table, o.sep, r.pairs);
-    } catch (const CellOverflow& e) {
-        return {kExitNotFitted, LocatedOverflowText(e, lang)};
-    } catch (const ConvertError& e) {
-        return {kExitNotFitted, e.what()};
-    }
     if (!EnoughPairs(o.kind, r.pairs.sums.n))
         return {kExitNotFitted, std::string(UiText(TextId::InsufficientData, lang)) + ": " +
                                     UiText(TextId::FillTheTable, lang)};
@@ -325,18 +353,152 @@ Failure FitTable(const DataTable& table, const FitOptions& o, FitResult& r) {
     return {};
 }
 
-bool WriteResult(const FitResult& r, const DataTable& table, const FitOptions& o, const Sink& sink) {
+// Reads the pairs with `read`, which throws as ReadCountingPairs does, then
+// fits them: the window's order (the texts, the number of pairs, the
+// solution, the residuals).
+Failure ReadAndFit(const FitOptions& o, FitResult& r, const std::function<void()>& read) {
+    r = FitResult();
+    r.kind = o.kind;
+    try {
+        read();
+    } catch (const CellOverflow& e) {
+        return {kExitNotFitted, LocatedOverflowText(e, o.language)};
+    } catch (const ConvertError& e) {
+        return {kExitNotFitted, e.what()};
+    }
+    return FitPairsRead(o, r);
+}
+
+}  // namespace
+
+Failure FitTable(const DataTable& table, const FitOptions& o, FitResult& r) {
+    return ReadAndFit(o, r, [&] {
+        ReadCountingPairs(table, o.sep, r.pairs);
+        r.pairTexts.Refer(table);
+    });
+}
+
+namespace {
+
+// From this size on a file's later half is read by a second thread.
+constexpr std::size_t kTwoReadersFrom = std::size_t{1} << 20;
+
+// At most the number of pairs in the text from `from` on, to reserve for them
+// (a file with CR-only line ends gets one, and its arrays grow as they go).
+std::size_t MostPairs(std::string_view text, std::size_t from) {
+    return static_cast<std::size_t>(
+               std::count(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), '\n')) +
+           1;
+}
+
+// Calls take(line, y, x) for each line with both tokens, of the lines from
+// `from` (a line's start) up to the first line starting at `to` or after,
+// the first line numbered 1. Gives the number of lines read.
+template <class Take>
+int ForEachPair(const DataFileLines& file, std::size_t from, std::size_t to, Take take) {
+    const char* const stop = file.Text().data() + to;
+    DataFileLineReader lines = file.Lines(from);
+    int line = 0;
+    for (std::string_view y, x; lines.At() < stop && lines.Next(y, x);) {
+        ++line;
+        if (!y.empty() && !x.empty()) take(line, y, x);
+    }
+    return line;
+}
+
+std::uint32_t Offset(std::string_view text, std::string_view token) {
+    return static_cast<std::uint32_t>(token.data() - text.data());
+}
+
+// The pairs of the lines from `from` to the end, read but not added up.
+struct LinesRead {
+    std::vector<int> lines;  // counted from the first line read as 1
+    std::vector<double> y, x;
+    std::vector<std::uint32_t> starts;  // of the Y tokens in the text
+    std::exception_ptr error;           // the first text rejected (a CellOverflow's row counted as above)
+};
+
+LinesRead ReadLater(const DataFileLines& file, std::size_t from, char sep) {
+    LinesRead out;
+    const std::string_view text = file.Text();
+    try {
+        const std::size_t most = MostPairs(text, from);
+        out.lines.reserve(most);
+        out.y.reserve(most);
+        out.x.reserve(most);
+        out.starts.reserve(most);
+        ForEachPair(file, from, text.size(), [&](int line, std::string_view y, std::string_view x) {
+            double yv, xv;
+            ReadPairValues(line, y, x, sep, yv, xv);
+            out.lines.push_back(line);
+            out.y.push_back(yv);
+            out.x.push_back(xv);
+            out.starts.push_back(Offset(text, y));
+        });
+    } catch (...) {
+        out.error = std::current_exception();
+    }
+    return out;
+}
+
+}  // namespace
+
+Failure FitDataFile(std::string_view bytes, DataFileLines& file, const FitOptions& o, FitResult& r) {
+    const DataFileRead opened = file.Open(bytes);
+    if (opened == DataFileRead::InvalidData) return {kExitUnreadable, kFileInvalidData.In(o.language)};
+    return ReadAndFit(o, r, [&] {
+        if (opened != DataFileRead::Read) return;
+        // Line i is row i + 1 of the table File / Read would fill. A large file's
+        // later half is read by a second thread meanwhile; its pairs are added
+        // after the first half's, so the sums and the first rejected text are
+        // those of one reading in row order.
+        const std::string_view text = file.Text();
+        r.pairTexts.Refer(text);
+        const std::size_t half =
+            text.size() < kTwoReadersFrom ? text.size() : file.LineStartFrom(text.size() / 2);
+        std::future<LinesRead> later;
+        if (half < text.size())
+            later = std::async(std::launch::async, ReadLater, std::cref(file), half, o.sep);
+
+        CountingPairs& p = r.pairs;
+        std::vector<std::uint32_t>& starts = r.pairTexts.Starts();
+        const std::size_t most = MostPairs(text, 0);
+        p.rows.reserve(most);
+        p.y.reserve(most);
+        p.x.reserve(most);
+        starts.reserve(most);
+        const int before = ForEachPair(file, 0, half, [&](int row, std::string_view y, std::string_view x) {
+            double yv, xv;
+            ReadPairValues(row, y, x, o.sep, yv, xv);
+            AddPairValues(p, row, yv, xv);
+            starts.push_back(Offset(text, y));
+        });
+        if (!later.valid()) return;
+        const LinesRead rest = later.get();
+        for (std::size_t i = 0; i < rest.lines.size(); ++i)
+            AddPairValues(p, before + rest.lines[i], rest.y[i], rest.x[i]);
+        starts.insert(starts.end(), rest.starts.begin(), rest.starts.end());
+        if (!rest.error) return;
+        try {
+            std::rethrow_exception(rest.error);
+        } catch (const CellOverflow& e) {
+            throw CellOverflow(before + e.row, e.col);
+        }
+    });
+}
+
+bool WriteResult(const FitResult& r, const FitOptions& o, const Sink& sink) {
     std::string piece;
     AppendHead(piece, r, o);
-    if (!sink(piece) || !WriteAllRows(sink, r, table, o)) return false;
+    if (!sink(piece) || !WriteAllRows(sink, r, o)) return false;
     piece.clear();
     AppendTail(piece, r, o);
     return sink(piece);
 }
 
-std::string FormatResult(const FitResult& r, const DataTable& table, const FitOptions& o) {
+std::string FormatResult(const FitResult& r, const FitOptions& o) {
     std::string out;
-    WriteResult(r, table, o, [&](std::string_view piece) {
+    WriteResult(r, o, [&](std::string_view piece) {
         out += piece;
         return true;
     });
@@ -346,25 +508,28 @@ std::string FormatResult(const FitResult& r, const DataTable& table, const FitOp
 Failure RunFit(const FitOptions& o, int inputFd, const Sink& output) {
     const int lang = o.language;
     try {
+        std::string bytes;
+        const FileReadResult read = o.file == "-" ? ReadWholeDescriptor(inputFd, bytes, kDataFileMaxBytes)
+                                                  : ReadWholeFile(o.file, bytes, kDataFileMaxBytes);
+        if (read != FileReadResult::Read)
+            return {kExitUnreadable,
+                    o.file + ": " +
+                        (read == FileReadResult::TooLarge ? kFileTooLarge : kFileCannotOpen).In(lang)};
+        // A data file is fitted from its lines (the result refers to their
+        // text); a paste's rules need the table.
+        DataFileLines lines;
         DataTable table;
-        {
-            std::string bytes;
-            const FileReadResult read = o.file == "-" ? ReadWholeDescriptor(inputFd, bytes, kDataFileMaxBytes)
-                                                      : ReadWholeFile(o.file, bytes, kDataFileMaxBytes);
-            if (read != FileReadResult::Read)
-                return {kExitUnreadable,
-                        o.file + ": " +
-                            (read == FileReadResult::TooLarge ? kFileTooLarge : kFileCannotOpen).In(lang)};
-            Failure f = TableFromBytes(bytes, o.paste, lang, table);
-            if (f.status != kExitFitted) {
-                f.message = o.file + ": " + f.message;
-                return f;
-            }
-        }
         FitResult result;
-        Failure f = FitTable(table, o, result);
+        Failure f;
+        if (o.paste) {
+            f = PastedTable(bytes, lang, table);
+            if (f.status == kExitFitted) f = FitTable(table, o, result);
+        } else {
+            f = FitDataFile(bytes, lines, o, result);
+        }
+        if (f.status == kExitUnreadable) f.message = o.file + ": " + f.message;
         if (f.status != kExitFitted) return f;
-        if (!WriteResult(result, table, o, output))
+        if (!WriteResult(result, o, output))
             return {kExitUnreadable, std::string("-: ") + kFileCannotWrite.In(lang)};
         return {};
     } catch (const std::bad_alloc&) {

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/datafile_format.h"
 #include "core/datatable.h"
 #include "core/fit.h"
 #include "core/recalc.h"
@@ -49,6 +51,34 @@ struct Evaluation {
     std::string text;  // CurveValueText
 };
 
+// The fitted pairs' Y and X texts as the input holds them: the cells of a
+// table, or the tokens of a data file's text; either must outlive them.
+class PairTexts {
+  public:
+    void Refer(const DataTable& table) { table_ = &table; }
+    void Refer(std::string_view fileText) { text_ = fileText; }
+    // Per pair, where its Y token starts in the file's text.
+    std::vector<std::uint32_t>& Starts() { return starts_; }
+
+    // Calls f(y, x) with the texts of pair i, which is table row `row`.
+    template <class F>
+    void With(std::size_t i, int row, F f) const {
+        if (table_) {
+            const CellText y = table_->Cell(0, row), x = table_->Cell(1, row);
+            f(y.View(), x.View());
+        } else {
+            std::string_view y, x;
+            DataFileLineReader::TokensFrom(text_, starts_[i], y, x);
+            f(y, x);
+        }
+    }
+
+  private:
+    const DataTable* table_ = nullptr;
+    std::string_view text_;
+    std::vector<std::uint32_t> starts_;
+};
+
 // What one complete recalculation shows, in the window's texts.
 struct FitResult {
     FitKind kind = FitKind::Linear;
@@ -58,6 +88,7 @@ struct FitResult {
     double sigma = 0, maxError = 0;
     std::string sigmaText, maxErrorText;
     CountingPairs pairs;
+    PairTexts pairTexts;
     std::vector<double> fitted;  // one per pair
     std::vector<Evaluation> at;
 };
@@ -67,23 +98,26 @@ struct Failure {
     std::string message;  // the window's, in the chosen language; without the program's name
 };
 
-// The table from the input's bytes, by the data file's rules or (paste) by the
-// table paste's; the file-level checks (a NUL byte, the encoding) are the data
-// file's either way. Nothing in `failure` when it was read.
-Failure TableFromBytes(std::string_view bytes, bool paste, int language, DataTable& table);
+// The table from the input's bytes by the table paste's rules; the file-level
+// checks (a NUL byte, the encoding) are the data file's. Nothing in the
+// failure when it was read.
+Failure PastedTable(std::string_view bytes, int language, DataTable& table);
 
 // The window's recalculation over `table` for the options' kind and separator,
 // then the evaluation at each X. On failure `result` is not to be shown.
 Failure FitTable(const DataTable& table, const FitOptions& options, FitResult& result);
+// The same for a data file's lines, as if read into a table (File / Read), without
+// building one; `result` refers to the lines' text. A failure of the file itself
+// has kExitUnreadable.
+Failure FitDataFile(std::string_view bytes, DataFileLines& lines, const FitOptions& options,
+                    FitResult& result);
 
 // Where the printed form goes, piece by piece; false when it cannot take it.
 using Sink = std::function<bool(std::string_view piece)>;
 
-// The printed form. `table` is the one fitted: its Y and X texts are printed as
-// the table holds them.
-bool WriteResult(const FitResult& result, const DataTable& table, const FitOptions& options,
-                 const Sink& sink);
-std::string FormatResult(const FitResult& result, const DataTable& table, const FitOptions& options);
+// The printed form.
+bool WriteResult(const FitResult& result, const FitOptions& options, const Sink& sink);
+std::string FormatResult(const FitResult& result, const FitOptions& options);
 
 // The whole command: reads the file (or `inputFd` for "-"), fits, and hands
 // the printed form to `output`; or the failure, before anything was handed on

@@ -54,44 +54,71 @@ std::string DataFileBytes(const DataTable& table) {
     return out;
 }
 
-DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress) {
+DataFileRead DataFileLines::Open(std::string_view bytes) {
     if (!bytes.empty() && std::memchr(bytes.data(), '\0', bytes.size())) return DataFileRead::InvalidData;
-    std::string decoded;
-    std::string_view rest = bytes;
+    text_ = bytes;
     if (!IsValidUtf8(bytes)) {
-        decoded = Cp1251ToUtf8(bytes);
-        rest = decoded;
+        decoded_ = Cp1251ToUtf8(bytes);
+        text_ = decoded_;
     }
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
-    if (rest.empty()) return DataFileRead::Empty;
-
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
+    if (text_.empty()) return DataFileRead::Empty;
     // Lines end in LF (or CR LF). A file without any LF but with CRs has the old
     // CR-only line ends; read as one line it would lose all but its first pair.
-    const char eol =
-        rest.find('\n') == std::string_view::npos && rest.find('\r') != std::string_view::npos ? '\r' : '\n';
+    eol_ = text_.find('\n') == std::string_view::npos && text_.find('\r') != std::string_view::npos ? '\r'
+                                                                                                    : '\n';
+    return DataFileRead::Read;
+}
+
+std::size_t DataFileLines::LineStartFrom(std::size_t offset) const {
+    if (offset == 0 || offset >= text_.size()) return std::min(offset, text_.size());
+    const std::size_t eol = text_.find(eol_, offset - 1);
+    return eol == std::string_view::npos ? text_.size() : eol + 1;
+}
+
+bool DataFileLineReader::Next(std::string_view& y, std::string_view& x) {
+    if (at_ >= end_) return false;
+    const void* found = std::memchr(at_, eol_, static_cast<std::size_t>(end_ - at_));
+    const char* const lineEnd = found ? static_cast<const char*>(found) : end_;
+    for (std::string_view* t : {&y, &x}) {
+        while (at_ < lineEnd && IsBlank(*at_)) ++at_;
+        const char* const from = at_;
+        while (at_ < lineEnd && !IsBlank(*at_)) ++at_;
+        *t = std::string_view(from, static_cast<std::size_t>(at_ - from));
+    }
+    at_ = lineEnd + 1;
+    return true;
+}
+
+void DataFileLineReader::TokensFrom(std::string_view text, std::size_t yStart, std::string_view& y,
+                                    std::string_view& x) {
+    const char* const end = text.data() + text.size();
+    const char* at = text.data() + yStart;
+    for (std::string_view* t : {&y, &x}) {
+        while (at < end && IsBlank(*at)) ++at;
+        const char* const from = at;
+        while (at < end && !IsBlank(*at)) ++at;
+        *t = std::string_view(from, static_cast<std::size_t>(at - from));
+    }
+}
+
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress) {
+    DataFileLines file;
+    if (const DataFileRead opened = file.Open(bytes); opened != DataFileRead::Read) return opened;
+    const std::string_view text = file.Text();
+    const char* const textEnd = text.data() + text.size();
     // Built aside, so that running out of memory or stopping leaves the table as it was.
     TextRows rows;
     rows.AppendRow(table.RowAt(0));
-    const char* const start = rest.data();
-    const char* const end = start + rest.size();
     std::uint64_t report = 0;
-    for (const char* at = start; at < end;) {
-        const void* found = std::memchr(at, eol, static_cast<std::size_t>(end - at));
-        const char* const lineEnd = found ? static_cast<const char*>(found) : end;
-        std::string_view token[2];
-        for (std::string_view& t : token) {
-            while (at < lineEnd && IsBlank(*at)) ++at;
-            const char* const from = at;
-            while (at < lineEnd && !IsBlank(*at)) ++at;
-            t = std::string_view(from, static_cast<std::size_t>(at - from));
-        }
+    DataFileLineReader lines = file.Lines();
+    for (std::string_view y, x; lines.Next(y, x);) {
         if (rows.RowCount() > std::numeric_limits<int>::max() - 2) return DataFileRead::InvalidData;
-        rows.AppendRow(token[0], token[1]);
-        at = lineEnd + 1;
-        if (progress && static_cast<std::uint64_t>(at - start) >= report) {
-            report = static_cast<std::uint64_t>(at - start) + kProgressStep;
-            if (!progress->Advance(static_cast<std::uint64_t>(std::min(at, end) - start), rest.size()))
-                return DataFileRead::Cancelled;
+        rows.AppendRow(y, x);
+        const auto done = static_cast<std::uint64_t>(std::min(lines.At(), textEnd) - text.data());
+        if (progress && done >= report) {
+            report = done + kProgressStep;
+            if (!progress->Advance(done, text.size())) return DataFileRead::Cancelled;
         }
     }
     rows.AppendRow();

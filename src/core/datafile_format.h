@@ -43,6 +43,51 @@ enum class DataFileRead {
 // into new rows that then replace the table's, as a paste's do.
 DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress = nullptr);
 
+// Each line's first two white-space-separated tokens in turn, from a line's
+// start in a data file's text on. A token never holds white space.
+class DataFileLineReader {
+  public:
+    DataFileLineReader(std::string_view text, std::size_t from, char eol)
+        : at_(text.data() + from), end_(text.data() + text.size()), eol_(eol) {}
+    // The Y and X tokens of the next line, either possibly empty; false after the last line.
+    bool Next(std::string_view& y, std::string_view& x);
+    // Where the next line starts (past the text's end after the last line).
+    const char* At() const { return at_; }
+    // The tokens of a line read before, from the start of its Y token, when
+    // its X token is not empty.
+    static void TokensFrom(std::string_view text, std::size_t yStart, std::string_view& y,
+                           std::string_view& x);
+
+  private:
+    const char* at_;
+    const char* end_;
+    char eol_;
+};
+
+// A data file's text as ReadDataFile takes its lines, for readers that keep
+// no table: the file-level checks and the decoding done, then the lines read
+// by DataFileLineReader, from the start or (by two threads) from a later line.
+// The tokens are views of Text(), which lives as long as this object.
+class DataFileLines {
+  public:
+    DataFileLines() = default;
+    DataFileLines(const DataFileLines&) = delete;
+    DataFileLines& operator=(const DataFileLines&) = delete;
+
+    // Read when there are lines; Empty or InvalidData as ReadDataFile would answer.
+    DataFileRead Open(std::string_view bytes);
+    // The decoded text without its byte order mark.
+    std::string_view Text() const { return text_; }
+    DataFileLineReader Lines(std::size_t from = 0) const { return {text_, from, eol_}; }
+    // The start of the first line that starts at `offset` or after it (the text's size if none).
+    std::size_t LineStartFrom(std::size_t offset) const;
+
+  private:
+    std::string decoded_;  // the Windows-1251 bytes in UTF-8
+    std::string_view text_;
+    char eol_ = '\n';
+};
+
 bool IsValidUtf8(std::string_view bytes);
 // Every byte of Windows-1251 as its character in UTF-8 (0x98, unassigned, as U+0098).
 std::string Cp1251ToUtf8(std::string_view bytes);

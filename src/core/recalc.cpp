@@ -87,13 +87,22 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     for (int r = 1; r < rowCount; ++r) {
         if (!table.Counts(r)) continue;
         const CellText yText = table.Cell(0, r), xText = table.Cell(1, r);
-        const double y = CellValue(yText, sep, r, 0);
-        const double x = CellValue(xText, sep, r, 1);
-        AddLocated(out.sums, x, y, r);
-        out.rows.push_back(r);
-        out.y.push_back(y);
-        out.x.push_back(x);
+        double y, x;
+        ReadPairValues(r, yText, xText, sep, y, x);
+        AddPairValues(out, r, y, x);
     }
+}
+
+void ReadPairValues(int row, std::string_view yText, std::string_view xText, char sep, double& y, double& x) {
+    y = CellValue(yText, sep, row, 0);
+    x = CellValue(xText, sep, row, 1);
+}
+
+void AddPairValues(CountingPairs& out, int row, double y, double x) {
+    AddLocated(out.sums, x, y, row);
+    out.rows.push_back(row);
+    out.y.push_back(y);
+    out.x.push_back(x);
 }
 
 bool EnoughPairs(FitKind kind, int n) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/datatable.h"
@@ -46,6 +47,12 @@ struct CountingPairs {
 // first rejected text and CellOverflow at the first value whose conversion or
 // powers leave the double range, whichever comes first in that order.
 void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out);
+// The same, one counting row at a time, for a reader that takes its pairs from
+// elsewhere: the row's texts read into values (throwing as it throws), and the
+// values added to the sums (a CellOverflow as it throws) and to the pairs.
+// Adding the pairs in row order gives what ReadCountingPairs gives.
+void ReadPairValues(int row, std::string_view yText, std::string_view xText, char sep, double& y, double& x);
+void AddPairValues(CountingPairs& out, int row, double y, double x);
 
 // Whether `n` pairs can be solved for the kind; a value outside the three
 // kinds solves nothing and is never short of pairs.
