@@ -86,7 +86,7 @@ class RowBuffer {
   public:
     // Room for n more bytes at the end; write them, then Commit the end.
     char* Room(std::size_t n) {
-        if (bytes_.size() - used_ < n) bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
+        if (bytes_.size() - used_ < n) bytes_.resize(std::max({2 * bytes_.size(), used_ + n, kFirstRoom}));
         return bytes_.data() + used_;
     }
     void Commit(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.data()); }
@@ -94,6 +94,10 @@ class RowBuffer {
     void Clear() { used_ = 0; }
 
   private:
+    // Enough for a turn of rows in most tables, and a block the allocator
+    // maps with huge pages: growing through smaller blocks would fill small
+    // pages, each a trap on a virtual machine.
+    static constexpr std::size_t kFirstRoom = std::size_t{4} << 20;
     std::string bytes_;
     std::size_t used_ = 0;
 };

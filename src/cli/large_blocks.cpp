@@ -1,7 +1,7 @@
 // The command line's allocation of large blocks. A fit of a million rows
 // fills about 150 MB that the process has never touched (the file, the table,
 // the values), and on a virtual machine every 4 KiB page of it costs a trap:
-// that cost outweighed the fit itself. Blocks from 4 MiB on get a mapping of
+// that cost outweighed the fit itself. Blocks from 2 MiB on get a mapping of
 // their own that asks the kernel for huge pages, so they fill 512 times fewer
 // pages; smaller ones stay with malloc. Only `kurvilon` links this; the window
 // keeps the library's allocation.
@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
 
 // Before every block, keeping it aligned as malloc aligns.
 struct alignas(16) Header {
