@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr std::size_t kLargeBlock = std::size_t{2} << 20;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlock = kHugePage;
 
 // Before every block, keeping it aligned as malloc aligns.
 struct alignas(16) Header {
@@ -26,9 +27,18 @@ struct alignas(16) Header {
 
 void* operator new(std::size_t size) {
     if (size >= kLargeBlock && size < SIZE_MAX / 2) {
-        const std::size_t total = size + sizeof(Header);
-        void* p = ::mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) throw std::bad_alloc();
+        // Whole huge pages from an aligned start: the kernel gives a huge page
+        // only for an aligned 2 MiB range that lies wholly in the mapping.
+        const std::size_t total = (size + sizeof(Header) + kHugePage - 1) / kHugePage * kHugePage;
+        void* const raw =
+            ::mmap(nullptr, total + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED) throw std::bad_alloc();
+        const auto at = reinterpret_cast<std::uintptr_t>(raw);
+        const std::uintptr_t start = (at + kHugePage - 1) / kHugePage * kHugePage;
+        if (start > at) ::munmap(raw, start - at);
+        if (start - at < kHugePage)
+            ::munmap(reinterpret_cast<void*>(start + total), kHugePage - (start - at));
+        void* const p = reinterpret_cast<void*>(start);
         ::madvise(p, total, MADV_HUGEPAGE);  // a kernel without huge pages refuses; nothing is lost
         return new (p) Header{total} + 1;
     }
