@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <utility>
@@ -337,6 +338,46 @@ TEST(CountingPairs, FittingFaultsNameTheirPlace) {
     far.y = {-1e308, 1e308};
     EXPECT_EQ(faultAt(far, {-1e308, 0, 0, 0}, fitted), std::pair(5, 0));
     EXPECT_EQ(fitted, (std::vector<double>{-1e308, -1e308}));
+
+    // A long run's later half is evaluated by a second thread: the first fault
+    // in row order still wins, with the values before it kept, and without a
+    // fault the measures are those of one pass in order.
+    constexpr int kLong = 200000;
+    CountingPairs line;  // Y = X^2 at rows 2, 4, 6, ...
+    for (int i = 0; i < kLong; ++i) {
+        line.rows.push_back(2 * i + 2);
+        line.x.push_back(0.5 * i);
+        line.y.push_back(0.25 * i * i + (i % 3) * 1e-3);
+    }
+    const Coefficients square2{0, 0, 1, 0};
+    ErrorMeasures e, inOrder;
+    FitPairs(line, square2, fitted, e);
+    ASSERT_EQ(fitted.size(), std::size_t{kLong});
+    for (int i = 0; i < kLong; ++i) {
+        ASSERT_EQ(fitted[i], Evaluate(square2, line.x[i]));
+        inOrder.Add(line.y[i], fitted[i]);
+    }
+    EXPECT_EQ(std::memcmp(&e, &inOrder, sizeof e), 0);
+
+    const struct {
+        int valueFault, residualFault;  // indices, -1 for none
+        std::pair<int, int> expected;
+        std::size_t kept;
+    } longFaults[] = {
+        {1000, -1, {2002, 1}, 1000},            // a value, this thread's half
+        {150000, -1, {300002, 1}, 150000},      // a value, the other thread's half
+        {180000, 120000, {240002, 0}, 120001},  // a residual before a later value
+        {150000, 5000, {10002, 0}, 5001},       // a residual before the other half's value
+        {99999, 100000, {200000, 1}, 99999},    // a value just before the halves meet
+    };
+    for (const auto& f : longFaults) {
+        CountingPairs p = line;
+        if (f.valueFault >= 0) p.x[f.valueFault] = 1e200;
+        if (f.residualFault >= 0) p.y[f.residualFault] = 1e308;
+        EXPECT_EQ(faultAt(p, square2, fitted), f.expected) << f.valueFault << " " << f.residualFault;
+        EXPECT_EQ(fitted.size(), f.kept);
+        EXPECT_EQ(fitted.back(), Evaluate(square2, p.x[f.kept - 1]));
+    }
 }
 
 TEST(Residual, ClassAgainstSigma) {

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <future>
 #include <limits>
+#include <memory>
 #include <new>
 #include <tuple>
 
@@ -81,25 +84,31 @@ std::string CoefficientName(int i) {
 }
 
 // Bytes written through a pointer into room made beforehand: a million rows
-// of small pieces cost several times as much as std::string appends.
+// of small pieces cost several times as much as std::string appends. The room
+// is not filled first, so only the bytes written are ever touched.
 class RowBuffer {
   public:
     // Room for n more bytes at the end; write them, then Commit the end.
     char* Room(std::size_t n) {
-        if (bytes_.size() - used_ < n) bytes_.resize(std::max({2 * bytes_.size(), used_ + n, kFirstRoom}));
-        return bytes_.data() + used_;
+        if (capacity_ - used_ < n) {
+            const std::size_t capacity = std::max({2 * capacity_, used_ + n, kFirstRoom});
+            std::unique_ptr<char[]> bytes(new char[capacity]);
+            if (used_) std::memcpy(bytes.get(), bytes_.get(), used_);
+            bytes_ = std::move(bytes);
+            capacity_ = capacity;
+        }
+        return bytes_.get() + used_;
     }
-    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.data()); }
-    std::string_view View() const { return {bytes_.data(), used_}; }
+    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.get()); }
+    std::string_view View() const { return {bytes_.get(), used_}; }
     void Clear() { used_ = 0; }
 
   private:
     // Enough for a turn of rows in most tables, and a block the allocator
-    // maps with huge pages: growing through smaller blocks would fill small
-    // pages, each a trap on a virtual machine.
+    // maps with huge pages.
     static constexpr std::size_t kFirstRoom = std::size_t{4} << 20;
-    std::string bytes_;
-    std::size_t used_ = 0;
+    std::unique_ptr<char[]> bytes_;
+    std::size_t capacity_ = 0, used_ = 0;
 };
 
 // The rows first .. last - 1 of the result in the options' format.
@@ -387,12 +396,15 @@ namespace {
 // From this size on a file's later half is read by a second thread.
 constexpr std::size_t kTwoReadersFrom = std::size_t{1} << 20;
 
-// At most the number of pairs in the text from `from` on, to reserve for them
-// (a file with CR-only line ends gets one, and its arrays grow as they go).
-std::size_t MostPairs(std::string_view text, std::size_t from) {
-    return static_cast<std::size_t>(
-               std::count(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), '\n')) +
-           1;
+// About a quarter more than the lines from `from` on, judged by the first of
+// them, to reserve for their pairs: more room costs only address space, less
+// a copy as the arrays grow (and counting every line, a pass over the text).
+std::size_t RoomForPairs(std::string_view text, std::size_t from) {
+    const std::string_view rest = text.substr(from), sample = rest.substr(0, std::size_t{1} << 16);
+    const auto lines = static_cast<double>(std::count(sample.begin(), sample.end(), '\n') + 1);
+    return static_cast<std::size_t>(1.25 * lines * static_cast<double>(rest.size()) /
+                                    static_cast<double>(std::max<std::size_t>(sample.size(), 1))) +
+           16;
 }
 
 // Calls take(line, y, x) for each line with both tokens, of the lines from
@@ -426,7 +438,7 @@ LinesRead ReadLater(const DataFileLines& file, std::size_t from, char sep) {
     LinesRead out;
     const std::string_view text = file.Text();
     try {
-        const std::size_t most = MostPairs(text, from);
+        const std::size_t most = RoomForPairs(text, from);
         out.lines.reserve(most);
         out.y.reserve(most);
         out.x.reserve(most);
@@ -466,7 +478,7 @@ Failure FitDataFile(std::string_view bytes, DataFileLines& file, const FitOption
 
         CountingPairs& p = r.pairs;
         std::vector<std::uint32_t>& starts = r.pairTexts.Starts();
-        const std::size_t most = MostPairs(text, 0);
+        const std::size_t most = RoomForPairs(text, 0);
         p.rows.reserve(most);
         p.y.reserve(most);
         p.x.reserve(most);

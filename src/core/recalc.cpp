@@ -66,6 +66,9 @@ struct TextSlots {
 constexpr std::size_t kTurn = 1 << 15;
 constexpr std::size_t kOwnTurn = 2 * kTurn;
 
+// From this many pairs the fitted values are found by two threads.
+constexpr std::size_t kEvaluateBesideFrom = 1 << 16;
+
 }  // namespace
 
 std::string LocatedOverflowText(const CellOverflow& e, int language) {
@@ -113,19 +116,50 @@ bool EnoughPairs(FitKind kind, int n) {
 
 void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
               ErrorMeasures& errors) {
-    fitted.clear();
-    fitted.reserve(pairs.rows.size());
-    for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
-        double f;
-        try {
-            f = Evaluate(c, pairs.x[i]);
-        } catch (const ArithmeticError&) {
-            throw CellOverflow(pairs.rows[i], 1);
+    // A long run's later half is evaluated by a second thread meanwhile; the
+    // residuals are added in order all the same, so the measures and the
+    // first overflow are those of one pass.
+    const std::size_t n = pairs.rows.size();
+    fitted.resize(n);
+    const std::size_t half = n >= kEvaluateBesideFrom ? n / 2 : n;
+    std::size_t laterFault = n;  // the first later pair whose value left the double range
+    std::future<void> later;
+    if (half < n) {
+        later = std::async(std::launch::async, [&] {
+            for (std::size_t i = half; i < n; ++i) {
+                try {
+                    fitted[i] = Evaluate(c, pairs.x[i]);
+                } catch (const ArithmeticError&) {
+                    laterFault = i;
+                    return;
+                }
+            }
+        });
+    }
+    // Keeps the values found before pair `kept`, once the other thread is done with them.
+    const auto stop = [&](std::size_t kept) {
+        if (later.valid()) later.wait();
+        fitted.resize(kept);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i < half) {
+            try {
+                fitted[i] = Evaluate(c, pairs.x[i]);
+            } catch (const ArithmeticError&) {
+                stop(i);
+                throw CellOverflow(pairs.rows[i], 1);
+            }
+        } else {
+            if (i == half) later.get();
+            if (i == laterFault) {
+                stop(i);
+                throw CellOverflow(pairs.rows[i], 1);
+            }
         }
-        fitted.push_back(f);
         try {
-            errors.Add(pairs.y[i], f);
+            errors.Add(pairs.y[i], fitted[i]);
         } catch (const ArithmeticError&) {
+            stop(i + 1);
             throw CellOverflow(pairs.rows[i], 0);
         }
     }

@@ -62,7 +62,7 @@ bool EnoughPairs(FitKind kind, int n);
 // Evaluate(x) for each pair and `errors` its residual. On an overflow `fitted`
 // holds the values found so far (the faulting pair's too when only its
 // residual overflowed) and CellOverflow names the row: column X for the fitted
-// value, column Y for the residual.
+// value, column Y for the residual. A long run is evaluated by two threads.
 void FitPairs(const CountingPairs& pairs, const Coefficients& c, std::vector<double>& fitted,
               ErrorMeasures& errors);
 
