@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <future>
