@@ -39,6 +39,13 @@ constexpr std::array<std::array<char, 2>, 256> kPackedPair = [] {
     return t;
 }();
 
+// One word into a hash. Both the old hash and the word can be told back from
+// the new one, so a change of one word always changes the hash.
+std::uint64_t HashStep(std::uint64_t h, std::uint64_t word) {
+    h = (h ^ word) * 0x9E3779B97F4A7C15u;
+    return h ^ (h >> 29);
+}
+
 std::uint32_t Field(const unsigned char* at) {
     std::uint32_t v;
     std::memcpy(&v, at, sizeof v);
@@ -184,6 +191,26 @@ void TextRows::Rec::SetLong(std::uint64_t place, std::size_t size) {
     for (int i = 4; i < 7; ++i) b_[i] = static_cast<unsigned char>((place >> (32 + 8 * (i - 4))) & 0xFF);
     std::memcpy(b_ + 7, &length, 4);
     b_[11] = kLong;
+}
+
+std::uint64_t TextRows::Rec::Hash(std::uint64_t h, const Arena& arena) const {
+    // A record outside the arena is its text's one form. Its last word, which
+    // holds the kind, goes first: it tells how many words follow, so that the
+    // words of two cells never read as those of two others.
+    const std::uint64_t last = Field(b_ + 8);
+    if (!IsLong()) {
+        std::uint64_t first;
+        std::memcpy(&first, b_, sizeof first);
+        return HashStep(HashStep(h, last), first);
+    }
+    const std::string_view text = arena.View(Place(), Size());
+    h = HashStep(h, (static_cast<std::uint64_t>(text.size()) << 32) | (last & 0xFF000000u));
+    for (std::size_t i = 0; i < text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+        h = HashStep(h, word);
+    }
+    return h;
 }
 
 // --- the store ---
@@ -480,6 +507,19 @@ void TextRows::ClearColumn(int col, int first, int count) {
         rows_[r][col] = Rec{};
     }
     MaybeCompact();
+}
+
+std::uint64_t TextRows::TextHash(int first, int columns) const {
+    std::uint64_t h = 14695981039346656037u;
+    columns = std::clamp(columns, 0, kColumns);
+    for (std::size_t r = static_cast<std::size_t>(std::max(first, 0)); r < rows_.size(); ++r) {
+        const RecRow& row = rows_[r];
+        bool any = false;
+        for (int c = 0; c < columns; ++c) any = any || !row[c].Empty();
+        if (!any) continue;
+        for (int c = 0; c < columns; ++c) h = row[c].Hash(h, arena_);
+    }
+    return h;
 }
 
 std::size_t TextRows::Bytes() const {
