@@ -43,8 +43,9 @@ constexpr std::array<std::array<char, 2>, 256> kPackedPair = [] {
     return t;
 }();
 
-// One word into a hash. Both the old hash and the word can be told back from
-// the new one, so a change of one word always changes the hash.
+// One word into a hash. For a given word the step is one-to-one in the hash,
+// and for a given hash one-to-one in the word: a change of one word always
+// changes the hash.
 std::uint64_t HashStep(std::uint64_t h, std::uint64_t word) {
     h = (h ^ word) * 0x9E3779B97F4A7C15u;
     return h ^ (h >> 29);
