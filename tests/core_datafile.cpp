@@ -327,9 +327,17 @@ TEST_F(DataFileIo, SizeLimit) {
     Spit(p, "12345");
     EXPECT_EQ(kurv::ReadWholeFile(p.string(), bytes, 4), FileReadResult::TooLarge);
     EXPECT_EQ(kurv::ReadWholeFile(p.string(), bytes, 5), FileReadResult::Read);
-    // A file that tells no size is stopped once past the limit.
+    kurv::BigArray<char> big;
+    EXPECT_EQ(kurv::ReadWholeFile(p.string(), big, 4), FileReadResult::TooLarge);
+    EXPECT_EQ(big.size(), 0u);
+    ASSERT_EQ(kurv::ReadWholeFile(p.string(), big, 5), FileReadResult::Read);
+    EXPECT_EQ(std::string(big.data(), big.size()), "12345");
+    // A file that tells no size is stopped once past the limit, and read whole within it.
     if (fs::exists("/proc/self/status")) {
         EXPECT_EQ(kurv::ReadWholeFile("/proc/self/status", bytes, 10), FileReadResult::TooLarge);
+        ASSERT_EQ(kurv::ReadWholeFile("/proc/self/status", bytes), FileReadResult::Read);
+        EXPECT_NE(bytes.find("\nPid:"), std::string::npos);
+        EXPECT_EQ(bytes.back(), '\n');
     }
 }
 
@@ -361,6 +369,9 @@ TEST_F(DataFileIo, LargeFileReadWhole) {
     std::string bytes;
     ASSERT_EQ(kurv::ReadWholeFile(p.string(), bytes), FileReadResult::Read);
     ASSERT_EQ(bytes, big);
+    kurv::BigArray<char> mapped;
+    ASSERT_EQ(kurv::ReadWholeFile(p.string(), mapped), FileReadResult::Read);
+    ASSERT_EQ(std::string_view(mapped.data(), mapped.size()), big);
     DataTable t;
     ASSERT_EQ(kurv::ReadDataFile(t, bytes), DataFileRead::Read);
     EXPECT_EQ(t.RowCount(), 300002);

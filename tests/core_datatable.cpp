@@ -95,6 +95,29 @@ TEST(DataTableStore, NumberTextsNeedNoArena) {
     }
 }
 
+// Every length a record packs, with each character of a number at each
+// place, and with one character no number has (which the record then holds
+// as it is, or the arena does).
+TEST(DataTableStore, PackedTextsOfEveryLengthReadBack) {
+    const std::string numberChars = "0123456789.,-+eE";
+    const std::string others = std::string("/:Dd ") + '\0' + "\x80\xB0\xFF*";
+    const std::size_t empty = DataTable(2).Bytes();
+    for (std::size_t n = 1; n <= kurv::TextRows::kPackedChars + 1; ++n) {
+        for (std::size_t at = 0; at < n; ++at) {
+            for (std::size_t k = 0; k < numberChars.size() + others.size(); ++k) {
+                std::string text(n, '0');
+                for (std::size_t i = 0; i < n; ++i) text[i] = numberChars[(i * 7 + n) % numberChars.size()];
+                text[at] = k < numberChars.size() ? numberChars[k] : others[k - numberChars.size()];
+                DataTable t(2);
+                t.SetCell(1, 1, text);
+                ASSERT_EQ(t.Cell(1, 1), text) << n << " " << at << " " << k;
+                const bool packed = k < numberChars.size() && n <= kurv::TextRows::kPackedChars;
+                ASSERT_EQ(t.Bytes() == empty, packed || n <= kurv::TextRows::kInlineBytes) << text;
+            }
+        }
+    }
+}
+
 TEST(DataTableStore, RowMovesKeepEveryText) {
     DataTable t = Filled(60);
     const auto before = t.Rows();

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string>
+#include <tuple>
 
 #include "core/numbers.h"
 #include "core/report.h"
@@ -264,6 +266,27 @@ TEST(Report, DataFilesFollowTheTable) {
     EXPECT_NE(DataFingerprint(swapped), read);
     DataTable joined = Make({{"12", "", ""}, {"3", "4", ""}});
     EXPECT_NE(DataFingerprint(joined), read);
+    DataTable split = Make({{"1", "", ""}, {"", "2", ""}, {"3", "4", ""}});
+    EXPECT_NE(DataFingerprint(split), read);
+
+    // Texts too long for a cell's own record count by their bytes, not by
+    // where the store keeps them.
+    const std::string note = "a note longer than a record", digits = "1234567890.1234567890123";
+    DataTable kept = Make({{note, digits, ""}, {"3", note + "!", ""}});
+    DataTable rewritten = Make({{"x", "y", ""}, {"3", "z", ""}});
+    rewritten.SetCell(0, 1, note + " and then some");
+    rewritten.SetCell(0, 1, note);  // rewritten where it was, one arena byte left unused
+    rewritten.SetCell(1, 2, note + "!");
+    rewritten.SetCell(1, 1, digits);
+    EXPECT_EQ(DataFingerprint(rewritten), DataFingerprint(kept));
+    for (const auto& [row, col, text] : {std::tuple{1, 0, note.substr(1)},
+                                         {1, 0, "a note longer than a recorD"},
+                                         {1, 1, digits.substr(0, 22)},
+                                         {2, 1, note + "?"}}) {
+        DataTable changed = kept;
+        changed.SetCell(col, row, text);
+        EXPECT_NE(DataFingerprint(changed), DataFingerprint(kept)) << text;
+    }
 
     ReportDataFiles files{{"in.txt", read}, {"out.txt", read + 1}};
     DataFilesNow now = MatchDataFiles(files, read);

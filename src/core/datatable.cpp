@@ -7,6 +7,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kurv {
 
 namespace {
@@ -38,6 +42,36 @@ constexpr std::array<std::array<char, 2>, 256> kPackedPair = [] {
     for (int b = 0; b < 256; ++b) t[b] = {kPackedChar[b & 15], kPackedChar[b >> 4]};
     return t;
 }();
+
+// One word into a hash. For a given word the step is one-to-one in the hash,
+// and for a given hash one-to-one in the word: a change of one word always
+// changes the hash.
+std::uint64_t HashStep(std::uint64_t h, std::uint64_t word) {
+    h = (h ^ word) * 0x9E3779B97F4A7C15u;
+    return h ^ (h >> 29);
+}
+
+#if defined(__SSE2__)
+// Packs 16 characters (zeros past the text) into 8 bytes, the first in the
+// low half of the lowest; gives a bit for each that is one of a number's.
+inline std::uint32_t PackSixteen(__m128i v, std::uint64_t& packed) {
+    const __m128i digit = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    __m128i valid =
+        _mm_and_si128(_mm_cmpgt_epi8(digit, _mm_set1_epi8(-1)), _mm_cmplt_epi8(digit, _mm_set1_epi8(10)));
+    __m128i code = _mm_and_si128(valid, digit);
+    static_assert(std::string_view(kPackedChar) == "0123456789.,-+eE");
+    auto other = [&](char c, char k) {
+        const __m128i is = _mm_cmpeq_epi8(v, _mm_set1_epi8(c));
+        code = _mm_or_si128(code, _mm_and_si128(is, _mm_set1_epi8(k)));
+        valid = _mm_or_si128(valid, is);
+    };
+    other('.', 10), other(',', 11), other('-', 12), other('+', 13), other('e', 14), other('E', 15);
+    // Each pair of codes into one byte.
+    const __m128i pairs = _mm_and_si128(_mm_or_si128(code, _mm_srli_epi16(code, 4)), _mm_set1_epi16(0xFF));
+    packed = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(pairs, pairs)));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(valid));
+}
+#endif
 
 std::uint32_t Field(const unsigned char* at) {
     std::uint32_t v;
@@ -150,7 +184,36 @@ bool TextRows::Rec::SetShort(std::string_view text) {
     unsigned char built[12] = {};
     const std::size_t n = text.size();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+#if defined(__SSE2__)
+    if (n >= 8 && n <= kPackedChars) {
+        // Sixteen characters at a time, read in words that stay within the
+        // text: the last word's bytes past those wanted are shifted out.
+        std::uint64_t head, tail;
+        std::memcpy(&head, p, 8);
+        std::memcpy(&tail, p + n - 8, 8);
+        __m128i first, second = _mm_setzero_si128();
+        if (n < 16) {
+            first = _mm_set_epi64x(n > 8 ? static_cast<long long>(tail >> (8 * (16 - n))) : 0,
+                                   static_cast<long long>(head));
+        } else {
+            first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            if (n > 16) second = _mm_cvtsi64_si128(static_cast<long long>(tail >> (8 * (24 - n))));
+        }
+        std::uint64_t low = 0, high = 0;
+        std::uint32_t valid = PackSixteen(first, low);
+        if (n > 16) valid |= PackSixteen(second, high) << 16;
+        const std::uint32_t all = (std::uint32_t{1} << n) - 1;
+        if ((valid & all) == all) {
+            // The bytes past the text's are zeros already.
+            const auto last = static_cast<std::uint32_t>(high | ((kPacked + n) << 24));
+            std::memcpy(b_, &low, 8);
+            std::memcpy(b_ + 8, &last, 4);
+            return true;
+        }
+    } else if (n >= 1 && n < 8) {
+#else
     if (n >= 1 && n <= kPackedChars) {
+#endif
         // Two characters a byte, without a branch per character: a code of
         // 0xFF marks a character no number has.
         unsigned codes = 0;
@@ -184,6 +247,26 @@ void TextRows::Rec::SetLong(std::uint64_t place, std::size_t size) {
     for (int i = 4; i < 7; ++i) b_[i] = static_cast<unsigned char>((place >> (32 + 8 * (i - 4))) & 0xFF);
     std::memcpy(b_ + 7, &length, 4);
     b_[11] = kLong;
+}
+
+std::uint64_t TextRows::Rec::Hash(std::uint64_t h, const Arena& arena) const {
+    // A record outside the arena is its text's one form. Its last word, which
+    // holds the kind, goes first: it tells how many words follow, so that the
+    // words of two cells never read as those of two others.
+    const std::uint64_t last = Field(b_ + 8);
+    if (!IsLong()) {
+        std::uint64_t first;
+        std::memcpy(&first, b_, sizeof first);
+        return HashStep(HashStep(h, last), first);
+    }
+    const std::string_view text = arena.View(Place(), Size());
+    h = HashStep(h, (static_cast<std::uint64_t>(text.size()) << 32) | (last & 0xFF000000u));
+    for (std::size_t i = 0; i < text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+        h = HashStep(h, word);
+    }
+    return h;
 }
 
 // --- the store ---
@@ -480,6 +563,19 @@ void TextRows::ClearColumn(int col, int first, int count) {
         rows_[r][col] = Rec{};
     }
     MaybeCompact();
+}
+
+std::uint64_t TextRows::TextHash(int first, int columns) const {
+    std::uint64_t h = 14695981039346656037u;
+    columns = std::clamp(columns, 0, kColumns);
+    for (std::size_t r = static_cast<std::size_t>(std::max(first, 0)); r < rows_.size(); ++r) {
+        const RecRow& row = rows_[r];
+        bool any = false;
+        for (int c = 0; c < columns; ++c) any = any || !row[c].Empty();
+        if (!any) continue;
+        for (int c = 0; c < columns; ++c) h = row[c].Hash(h, arena_);
+    }
+    return h;
 }
 
 std::size_t TextRows::Bytes() const {

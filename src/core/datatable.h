@@ -107,6 +107,12 @@ class TextRows {
     // Gives back the room reserved beyond the rows.
     void ShrinkToFit() noexcept { rows_.shrink_to_fit(); }
 
+    // A hash of the texts in the first `columns` columns of rows `first` and
+    // on, the rows where all of them are empty left out. Equal texts give
+    // equal hashes wherever they are kept; any other texts give another hash
+    // but for odds of about one in 2^64.
+    std::uint64_t TextHash(int first, int columns) const;
+
     // The memory held, in bytes.
     std::size_t Bytes() const;
     // True once after the store found too little memory to tidy itself; it
@@ -168,6 +174,8 @@ class TextRows {
         // Holds `text` in the record itself: false when it needs the arena.
         bool SetShort(std::string_view text);
         void SetLong(std::uint64_t place, std::size_t size);
+        // `h` followed by this record's text.
+        std::uint64_t Hash(std::uint64_t h, const Arena& arena) const;
         bool operator==(const Rec&) const = default;
 
       private:
@@ -264,6 +272,7 @@ class DataTable {
         return rows_.SameRow(row, other.rows_, otherRow);
     }
     bool RowEmpty(int row) const { return rows_.RowEmpty(row); }
+    std::uint64_t TextHash(int first, int columns) const { return rows_.TextHash(first, columns); }
     std::size_t Bytes() const { return rows_.Bytes(); }
     // True once after the table found too little memory to tidy itself (it
     // lost nothing): the window says so.

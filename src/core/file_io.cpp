@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <random>
@@ -169,43 +171,87 @@ Temp MakeNamedTemporary(const std::string& dir, std::string_view bytes, const st
 
 }  // namespace
 
-FileReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t limit) {
-    bytes.clear();
-    // Non-blocking open, so that a named pipe cannot hang the program here.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return errno == ENOENT ? FileReadResult::Missing : FileReadResult::OpenFailed;
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileReadResult::OpenFailed;
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return ReadWholeDescriptor(fd.get(), bytes, limit);
-}
+namespace {
 
-FileReadResult ReadWholeDescriptor(int fd, std::string& bytes, std::uint64_t limit) {
-    bytes.clear();
+// Reads until the end into `bytes` (a std::string or a BigArray<char>),
+// straight into its memory: a regular file's size is known, so the whole of it
+// is made room for at once, one byte more to see its end.
+template <class Buffer>
+FileReadResult ReadInto(int fd, Buffer& bytes, std::uint64_t limit) {
+    bytes.resize(0);
     struct stat st;
     if (::fstat(fd, &st) != 0) return FileReadResult::ReadFailed;
+    std::uint64_t expected = 0;
     if (S_ISREG(st.st_mode)) {
         if (static_cast<std::uint64_t>(st.st_size) > limit) return FileReadResult::TooLarge;
-        if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+        expected = static_cast<std::uint64_t>(st.st_size) + 1;
     }
-    std::vector<char> buf(1 << 16);
+    auto tooLarge = [&bytes] {
+        bytes.resize(0);
+        bytes.shrink_to_fit();
+        return FileReadResult::TooLarge;
+    };
+    constexpr std::size_t kChunk = std::size_t{1} << 16;
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (used == bytes.size()) {
+            // A file that grows while read, or reports no size (/proc, a pipe),
+            // grows the room by half; never past one byte beyond the limit.
+            std::uint64_t want = used < expected ? expected : used + std::max(kChunk, used / 2);
+            want = std::min(want, limit < UINT64_MAX ? limit + 1 : limit);
+            if (want <= used) return tooLarge();
+            bytes.resize(static_cast<std::size_t>(want));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
-            bytes.clear();
+            bytes.resize(0);
             return FileReadResult::ReadFailed;
         }
         if (n == 0) break;
-        // A file that grows while read, or reports no size (/proc, a pipe), stops here.
-        if (bytes.size() + static_cast<std::size_t>(n) > limit) {
-            bytes.clear();
-            bytes.shrink_to_fit();
-            return FileReadResult::TooLarge;
-        }
-        bytes.append(buf.data(), static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
+        if (used > limit) return tooLarge();
     }
+    bytes.resize(used);
     return FileReadResult::Read;
+}
+
+// Opens a regular file for reading; -1 with `failure` set otherwise.
+int OpenRegular(const std::string& path, FileReadResult& failure) {
+    // Non-blocking open, so that a named pipe cannot hang the program here.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        failure = errno == ENOENT ? FileReadResult::Missing : FileReadResult::OpenFailed;
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failure = FileReadResult::OpenFailed;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t limit) {
+    bytes.clear();
+    FileReadResult failure = FileReadResult::OpenFailed;
+    const Fd fd(OpenRegular(path, failure));
+    return fd.get() < 0 ? failure : ReadInto(fd.get(), bytes, limit);
+}
+
+FileReadResult ReadWholeFile(const std::string& path, BigArray<char>& bytes, std::uint64_t limit) {
+    bytes.resize(0);
+    FileReadResult failure = FileReadResult::OpenFailed;
+    const Fd fd(OpenRegular(path, failure));
+    return fd.get() < 0 ? failure : ReadInto(fd.get(), bytes, limit);
+}
+
+FileReadResult ReadWholeDescriptor(int fd, std::string& bytes, std::uint64_t limit) {
+    return ReadInto(fd, bytes, limit);
 }
 
 FileWriteResult WriteFileSafely(const std::string& path, std::string_view bytes) {

@@ -23,6 +23,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/big_array.h"
+
 namespace kurv {
 
 // Far beyond any file of ours; the data file's limit.
@@ -39,6 +41,11 @@ enum class FileReadResult {
 // Reads the whole file at `path` (the path's bytes as the system takes them)
 // into `bytes`; on any result but Read `bytes` is left empty.
 FileReadResult ReadWholeFile(const std::string& path, std::string& bytes,
+                             std::uint64_t limit = kDefaultReadLimit);
+
+// The same into big memory: a file of millions of rows is read straight into
+// memory backed by huge pages, without a fault for every small page.
+FileReadResult ReadWholeFile(const std::string& path, BigArray<char>& bytes,
                              std::uint64_t limit = kDefaultReadLimit);
 
 // The same from an open descriptor (standard input) until its end: a regular

@@ -93,7 +93,7 @@ bool TFormMain::OpenDataFile(const QString& name) {
 
 TFormMain::DataFileOutcome TFormMain::ReadDataFileNamed(const QString& name) {
     const QString caption = Pick("Ошибка чтения файла", "Error reading file");
-    std::string bytes;
+    kurv::BigArray<char> bytes;
     const kurv::FileReadResult r = kurv::ReadWholeFile(PathBytes(name), bytes, kurv::kDataFileMaxBytes);
     if (r == kurv::FileReadResult::TooLarge) {
         MessageBox(nullptr, Pick(kurv::kFileTooLarge), caption, MbOk, MsgIcon::Warning);
@@ -108,9 +108,9 @@ TFormMain::DataFileOutcome TFormMain::ReadDataFileNamed(const QString& name) {
     kurv::DataFileRead read;
     {
         LongWork work(*this, kReading);
-        read = kurv::ReadDataFile(data_, bytes, work.Progress());
+        read = kurv::ReadDataFile(data_, std::string_view(bytes.data(), bytes.size()), work.Progress());
     }
-    bytes = std::string();  // the rows hold the texts now
+    bytes = kurv::BigArray<char>();  // the rows hold the texts now
     if (read == kurv::DataFileRead::Cancelled) {
         edit.Unchanged();
         return DataFileOutcome::Failed;
