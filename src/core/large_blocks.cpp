@@ -1,10 +1,12 @@
-// The command line's allocation of large blocks. A fit of a million rows
-// fills about 150 MB that the process has never touched (the file, the table,
-// the values), and on a virtual machine every 4 KiB page of it costs a trap:
-// that cost outweighed the fit itself. Blocks from 2 MiB on get a mapping of
-// their own that asks the kernel for huge pages, so they fill 512 times fewer
-// pages; smaller ones stay with malloc. Only `kurvilon` links this; the window
-// keeps the library's allocation.
+// The programs' allocation of large blocks. A fit or a paste of a million rows
+// fills well over 100 MB that the process has never touched (the file or the
+// clipboard's text, the values, the fitted column), and on a virtual machine
+// every 4 KiB page of it costs a trap: small fresh pages cost about 3 ms a
+// megabyte there, more than the work done in them. Blocks from 2 MiB on get
+// a mapping of their own, in whole huge pages, that asks the kernel for huge
+// pages; smaller ones stay with malloc. Only the programs link this (the
+// command line, the window, the benchmark); the libraries and their tests keep
+// the C library's allocation. Memory Qt takes with malloc is not affected.
 #include <sys/mman.h>
 
 #include <cstdint>
