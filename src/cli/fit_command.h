@@ -107,9 +107,9 @@ Failure PastedTable(std::string_view bytes, int language, DataTable& table);
 // then the evaluation at each X. On failure `result` is not to be shown.
 Failure FitTable(const DataTable& table, const FitOptions& options, FitResult& result);
 // The same for a data file's lines, as if read into a table (File / Read), without
-// building one; `result` refers to the lines' text. A failure of the file itself
+// building one; `result` refers to the text of `file`. A failure of the file itself
 // has kExitUnreadable.
-Failure FitDataFile(std::string_view bytes, DataFileLines& lines, const FitOptions& options,
+Failure FitDataFile(std::string_view bytes, DataFileLines& file, const FitOptions& options,
                     FitResult& result);
 
 // Where the printed form goes, piece by piece; false when it cannot take it.

@@ -16,6 +16,16 @@ bool IsBlank(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
 }
 
+// The first two tokens between `at` and `end`, either possibly empty.
+void TakeTokens(const char* at, const char* end, std::string_view& y, std::string_view& x) {
+    for (std::string_view* t : {&y, &x}) {
+        while (at < end && IsBlank(*at)) ++at;
+        const char* const from = at;
+        while (at < end && !IsBlank(*at)) ++at;
+        *t = std::string_view(from, static_cast<std::size_t>(at - from));
+    }
+}
+
 // Windows-1251, bytes 0x80 .. 0xFF.
 constexpr std::uint16_t kCp1251High[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
@@ -80,26 +90,14 @@ bool DataFileLineReader::Next(std::string_view& y, std::string_view& x) {
     if (at_ >= end_) return false;
     const void* found = std::memchr(at_, eol_, static_cast<std::size_t>(end_ - at_));
     const char* const lineEnd = found ? static_cast<const char*>(found) : end_;
-    for (std::string_view* t : {&y, &x}) {
-        while (at_ < lineEnd && IsBlank(*at_)) ++at_;
-        const char* const from = at_;
-        while (at_ < lineEnd && !IsBlank(*at_)) ++at_;
-        *t = std::string_view(from, static_cast<std::size_t>(at_ - from));
-    }
+    TakeTokens(at_, lineEnd, y, x);
     at_ = lineEnd + 1;
     return true;
 }
 
 void DataFileLineReader::TokensFrom(std::string_view text, std::size_t yStart, std::string_view& y,
                                     std::string_view& x) {
-    const char* const end = text.data() + text.size();
-    const char* at = text.data() + yStart;
-    for (std::string_view* t : {&y, &x}) {
-        while (at < end && IsBlank(*at)) ++at;
-        const char* const from = at;
-        while (at < end && !IsBlank(*at)) ++at;
-        *t = std::string_view(from, static_cast<std::size_t>(at - from));
-    }
+    TakeTokens(text.data() + yStart, text.data() + text.size(), y, x);
 }
 
 DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress) {
