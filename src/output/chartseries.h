@@ -1,6 +1,7 @@
 // One chart series as plain arrays: X, Y and a colour class per point in the
 // order the points came in, and beside them the order by X, worked out again
-// only when the X have changed. A refill keeps the arrays' memory, so a
+// only when the X have changed (by their hash: other X give the same one with
+// odds of about one in 2^64). A refill keeps the arrays' memory, so a
 // recalculation that hands over the same rows again allocates and sorts nothing.
 #pragma once
 
@@ -82,9 +83,10 @@ class ChartSeries {
     std::vector<QColor> palette_{QColor()};
     std::vector<QString> labels_;  // empty unless some point has a label
 
-    // The order by X, and the X it was made for.
+    // The order by X, and a hash of the X it was made for (a copy of them
+    // would cost 80 MB at ten million points).
     mutable std::vector<std::uint32_t> order_;
-    mutable std::vector<double> orderX_;
+    mutable std::uint64_t orderHash_ = 0;
     mutable bool identity_ = true;
     mutable bool orderStale_ = false;
 
