@@ -158,17 +158,36 @@ TEST(TableHistory, BudgetDropsOldestStepsFirst) {
     EXPECT_EQ(t.Cell(0, 150), big);
 }
 
-// A step larger than the whole budget is not kept, and nor are the steps
-// before it, which would no longer fit the table.
-TEST(TableHistory, OversizedStepEmptiesUndo) {
+// A step larger than the whole budget stays alone, the older steps going
+// first: a clear (or a short paste, or a read) over a table larger than the
+// budget can still be undone, and redone and undone again.
+TEST(TableHistory, OversizedStepStaysAlone) {
     DataTable t(7);
     for (int r = 1; r < t.RowCount(); ++r) t.SetCell(0, r, std::string(2000, 'y'));
+    const DataTable full = t;
     TableHistory h(4096);
     Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "a"); });
     ASSERT_TRUE(h.CanUndo());
     Change(h, t, [](DataTable& d) { kurv::ClearTable(d); });
+    const DataTable cleared = t;
+    EXPECT_EQ(h.UndoDepth(), 1u);
+    EXPECT_GT(h.Bytes(), h.Budget());
+    TableCursor cur;
+    ASSERT_TRUE(h.Undo(t, cur));
+    DataTable typed = full;
+    typed.SetCell(0, 1, "a");
+    EXPECT_EQ(t.Rows(), typed.Rows());
+    ASSERT_TRUE(h.Redo(t, cur));
+    EXPECT_EQ(t.Rows(), cleared.Rows());
+    ASSERT_TRUE(h.Undo(t, cur));
+    EXPECT_EQ(t.Rows(), typed.Rows());
     EXPECT_FALSE(h.CanUndo());
-    EXPECT_EQ(h.Bytes(), 0u);
+
+    // A small change after it still pushes it out.
+    ASSERT_TRUE(h.Redo(t, cur));
+    Change(h, t, [](DataTable& d) { d.SetCell(0, 1, "b"); });
+    EXPECT_EQ(h.UndoDepth(), 1u);
+    EXPECT_LE(h.Bytes(), h.Budget());
 }
 
 // A table changed behind the history's back is not patched with steps that no longer fit it.

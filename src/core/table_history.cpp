@@ -147,9 +147,10 @@ bool TableHistory::Move(std::deque<Step>& from, std::deque<Step>& to, DataTable&
     FollowTable(table.Bytes());
     s.rows.ShrinkToFit();
     s.bytes = StepBytes(s);
-    if (s.bytes > budget_) {
+    if (s.bytes > budget_ && &to == &redo_) {
         // It cannot be kept, and the steps beyond it no longer fit the table
-        // without it. The steps on the other side still do.
+        // without it. The steps on the other side still do. (A redo's step
+        // stays whatever its size: it is the newest undo step.)
         for (const Step& t : to) bytes_ -= t.bytes;
         to.clear();
         Trim();
@@ -173,10 +174,13 @@ void TableHistory::Clear() {
     bytes_ = 0;
 }
 
-// The oldest undo steps go first, then the redo steps farthest ahead; a
-// step too large for the budget by itself does not stay either.
+// The oldest undo steps go first, then the redo steps farthest ahead. The
+// newest undo step stays whatever its size: it was the table a moment ago,
+// so keeping it costs no memory the command did not already hold, and a
+// command over a table larger than the budget (a clear, a short paste or a
+// read over ten million rows) can still be undone.
 void TableHistory::Trim() {
-    while (bytes_ > budget_ && !undo_.empty()) {
+    while (bytes_ > budget_ && undo_.size() > 1) {
         bytes_ -= undo_.front().bytes;
         undo_.pop_front();
     }

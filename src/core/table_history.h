@@ -34,7 +34,10 @@ std::size_t MachineMemoryBytes();
 
 // What the history of a table of `tableBytes` may hold: two steps that each
 // replace the whole table, at least 64 MiB (a small table keeps a long
-// history), and at most an eighth of the machine's memory.
+// history), and at most an eighth of the machine's memory. The newest undo
+// step stays beyond the budget (TableHistory::Record), so the last command
+// can always be undone; a step that replaced a table as large as this one
+// leaves room for no other whole-table step beside it.
 std::size_t HistoryBudget(std::size_t tableBytes, std::size_t machineBytes);
 
 class TableHistory {
@@ -46,10 +49,10 @@ class TableHistory {
     explicit TableHistory(std::size_t budgetBytes = kFollowTable);
 
     // A change just made to the table; the redo steps go. The oldest steps go
-    // while the history holds more than its budget. A change that could not
-    // be recorded whole (or that alone exceeds the budget, or finds no memory
-    // for its step) empties the history: the older steps no longer fit the
-    // table. Recording never throws.
+    // while the history holds more than its budget, but never this change's
+    // own step, however large. A change that could not be recorded whole (or
+    // that finds no memory for its step) empties the history: the older steps
+    // no longer fit the table. Recording never throws.
     void Record(TableChange change, const TableCursor& before, const TableCursor& after) noexcept;
     // A reorder just made by DataTable::ReorderRows(order) of a table of
     // `rowsBefore` rows whose rows left out of `order` were wholly empty. The
@@ -67,10 +70,10 @@ class TableHistory {
 
     // Takes the table back one step (or forward one) and gives the cursor of
     // the state reached. False when there is nothing to do, or when the table
-    // no longer fits the step (the history is then emptied). A step that
-    // alone exceeds the budget once it holds the other side is not kept: an
-    // undo then cannot be redone, a redo cannot be undone (and the older
-    // steps go with it), but an undo never costs the older undo steps.
+    // no longer fits the step (the history is then emptied). An undo whose
+    // step alone exceeds the budget once it holds the other side cannot be
+    // redone, but never costs the older undo steps; a redo can always be
+    // undone (its step is the newest undo step), the older ones going first.
     bool Undo(DataTable& table, TableCursor& cursor);
     bool Redo(DataTable& table, TableCursor& cursor);
     void Clear();
