@@ -107,9 +107,13 @@ void Spill(const QString& path, const QByteArray& bytes) {
         std::printf("  (!) %s could not be written\n", qPrintable(path));
 }
 
+// Sized to the file: readAll would leave the text in a larger block.
 QByteArray Slurp(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QByteArray bytes(f.size(), Qt::Uninitialized);
+    bytes.resize(f.read(bytes.data(), bytes.size()));
+    return bytes;
 }
 
 class Window {

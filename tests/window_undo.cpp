@@ -2,8 +2,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "core/table_history.h"
+#include "output/chartview.h"
 #include "support/scripteddialogs.h"
 #include "support/windowfixture.h"
 #include "table/stringgrid.h"
@@ -229,6 +232,39 @@ class UndoTest : public QObject, WindowFixture {
         QVERIFY2(Now() == before, qPrintable(Describe(Now()) + "\nwanted " + Describe(before)));
         Redo();
         QVERIFY(Now().rows == after.rows);
+    }
+
+    // Clearing the table lets the hidden chart and the pairs read go; undo
+    // brings every result back as it was, and a change of kind then works
+    // from the pairs read again.
+    void clearThenUndoShowsTheFitAgain() {
+        Start();
+        Fill({{"1", "0"}, {"3", "1"}, {"9", "2"}, {"19", "3"}});
+        form_->sgDataClick();
+        auto* chart = form_->findChild<TChart*>("Chart1");
+        auto* formula = form_->findChild<QLabel*>("PanelResult");
+        QVERIFY(formula);
+        const std::vector<ChartPoint> points = chart->Points(TChart::kMeasured);
+        const QString shown = formula->text();
+        QCOMPARE(int(points.size()), 4);
+        dialogs_->answers = {MbYes};
+        Item("itmClearMain")->trigger();
+        QCOMPARE(chart->Count(TChart::kMeasured), 0);
+        QVERIFY(chart->isHidden());
+        Undo();
+        QVERIFY(chart->isVisible());
+        QCOMPARE(formula->text(), shown);
+        const std::vector<ChartPoint> back = chart->Points(TChart::kMeasured);
+        QCOMPARE(int(back.size()), 4);
+        for (std::size_t i = 0; i < back.size(); ++i) {
+            QCOMPARE(back[i].x, points[i].x);
+            QCOMPARE(back[i].y, points[i].y);
+        }
+        auto* kinds = form_->findChild<QComboBox*>("ComboBox1");
+        kinds->setCurrentIndex(0);
+        emit kinds->activated(0);
+        QCOMPARE(chart->Count(TChart::kMeasured), 4);
+        QCOMPARE(Cell(2, 4), QString("17"));  // linear: 6x - 1
     }
 
     // A sort that finds the rows in order is no step: Ctrl+Z then takes back

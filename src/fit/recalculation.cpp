@@ -15,6 +15,7 @@
 #include "app/qtext.h"
 #include "core/numbers.h"
 #include "core/recalc.h"
+#include "output/chartview.h"
 #include "table/stringgrid.h"
 
 using kurv::TextId;
@@ -105,6 +106,14 @@ void TFormMain::ReadPairs(Run& run) {
 void TFormMain::ShowInsufficientData(Run& run) {
     ShowNoCoefficients();
     SetFitOnShow(false);
+    // Until a fit is on show again (a full run, which refills everything) the
+    // hidden chart's points, the room read for pairs and the fitted values
+    // serve nothing: after a table of ten million rows was cleared they would
+    // hold half a gigabyte through the next paste.
+    output_.Chart1->ReleaseAll();
+    recalc_.fitted = {};
+    for (auto* v : {&recalc_.pairs.y, &recalc_.pairs.x}) v->shrink_to_fit();
+    recalc_.pairs.rows.shrink_to_fit();
     recalc_.memo.Remember(data_.Revision(), run.kind, sep_);
     StatisticsAfterRun();
 }
