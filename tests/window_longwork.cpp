@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,6 +156,37 @@ class LongWorkTest : public QObject, WindowFixture {
         // The history still works: the redo step left before the paste is there.
         QTest::keyClick(Grid(), Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(Cell(1, 4), QString("14"));
+    }
+
+    // Over a table of many pairs, which a long paste or read lets go while it
+    // runs, a cancelled one gives them back as they were: a change of kind
+    // afterwards fits them as before.
+    void cancelOverManyPairsKeepsThem() {
+        StartFitted();
+        auto* kinds = W<QComboBox>("ComboBox1");
+        auto choose = [&](int kind) {
+            kinds->setCurrentIndex(kind);
+            emit kinds->activated(kind);
+        };
+        Offer(LongText(70000, "\r\n"), LongText(80000, "\n"));
+        Press("paste");
+        QCOMPARE(T().RowCount(), 70002);
+        choose(0);
+        const QString linear = Cell(2, 70000);
+        choose(1);
+        const QString quadratic = Cell(2, 70000);
+        QVERIFY(linear != quadratic);
+        const Seen before = Now();
+        for (const char* command : {"paste", "read"}) {
+            DialogWatcher watcher(form_.get(), true);
+            Press(command);
+            QVERIFY(watcher.pressed);
+            QVERIFY(Now() == before);
+        }
+        choose(0);
+        QCOMPARE(Cell(2, 70000), linear);
+        choose(1);
+        QVERIFY(Now() == before);
     }
 
     // Left to run, the work shows its dialog, named and captioned in the

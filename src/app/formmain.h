@@ -124,6 +124,9 @@ class TFormMain : public QMainWindow {
     class TableEdit;
     // Work that may run for seconds, with progress and Cancel (app/longwork.h).
     class LongWork;
+    // The pairs read from the table, let go while a command builds a whole new
+    // table (fit/recalculation.cpp).
+    class SparedPairs;
 
     // ---- Application shell: app/shell.cpp, layout.cpp, lifecycle.cpp
     void FormCreate();  // the start-up phases, in order:
@@ -315,8 +318,9 @@ class TFormMain : public QMainWindow {
     void WireTable();
     void BuildUndoItems();
     void sgDataCellLeft();  // undo's typing step first, then the recalculation
-    // A paste of the clipboard's text by `paste`, as one command with progress.
-    void Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste);
+    // A paste of the clipboard's text by `paste`, as one command with progress;
+    // `wholeTable` when it builds a whole new table beside the old one.
+    void Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste, bool wholeTable = false);
     struct TableParts {
         TGroupBox* GroupBoxTable = nullptr;
         QLabel* StaticText1 = nullptr;
@@ -356,6 +360,8 @@ class TFormMain : public QMainWindow {
     void ShowErrorMeasures(Run& run);
     void EndRun(Run& run);
     std::future<kurv::FitCheck> StartFitCheck(kurv::FitKind kind, bool solved);
+    // Reads the pairs and fits them again as the last run did, the table unchanged.
+    void RereadPairs();
     void ShowFitWarning();  // the sign and its tooltip, from the last check
     void sgDataEnter();     // the table's focus-in
     // The comparison window (fit/comparecommands.cpp).

@@ -11,6 +11,7 @@
 #include "app/formmain.h"
 #include "app/longwork.h"
 #include "core/datafile_format.h"
+#include "fit/sparedpairs.h"
 #include "table/tableedit.h"
 
 namespace {
@@ -107,6 +108,7 @@ TFormMain::DataFileOutcome TFormMain::ReadDataFileNamed(const QString& name) {
     TableEdit edit(*this);
     kurv::DataFileRead read;
     {
+        const SparedPairs spared(*this);
         LongWork work(*this, kReading);
         read = kurv::ReadDataFile(data_, std::string_view(bytes.data(), bytes.size()), work.Progress());
     }

@@ -15,6 +15,7 @@
 #include "app/qtext.h"
 #include "core/numbers.h"
 #include "core/recalc.h"
+#include "fit/sparedpairs.h"
 #include "output/chartview.h"
 #include "table/stringgrid.h"
 
@@ -111,7 +112,7 @@ void TFormMain::ShowInsufficientData(Run& run) {
     // serve nothing: after a table of ten million rows was cleared they would
     // hold half a gigabyte through the next paste.
     output_.Chart1->ReleaseAll();
-    recalc_.fitted = {};
+    std::vector<double>().swap(recalc_.fitted);
     for (auto* v : {&recalc_.pairs.y, &recalc_.pairs.x}) v->shrink_to_fit();
     recalc_.pairs.rows.shrink_to_fit();
     recalc_.memo.Remember(data_.Revision(), run.kind, sep_);
@@ -208,4 +209,45 @@ void TFormMain::itmDoubleClick() {
 void TFormMain::itmCubicClick() {
     fit_.ComboBox1->setCurrentIndex(static_cast<int>(kurv::FitKind::Cubic));
     sgDataClick();
+}
+
+TFormMain::SparedPairs::SparedPairs(TFormMain& form) : form_(form) {
+    kurv::RecalcState& r = form.recalc_;
+    // Only pairs that are the table's own and fitted by the fit on show can
+    // be had again from the table alone.
+    if (r.running || !form.fitOnShow_ || !r.read.Matches(form.data_.Revision(), form.sep_) ||
+        r.pairs.rows.size() < kFrom || r.fitted.size() != r.pairs.rows.size())
+        return;
+    spared_ = true;
+    revision_ = form.data_.Revision();
+    // Swapped out: assigning {} would keep their memory.
+    std::vector<int>().swap(r.pairs.rows);
+    std::vector<double>().swap(r.pairs.y);
+    std::vector<double>().swap(r.pairs.x);
+    std::vector<double>().swap(r.fitted);
+}
+
+TFormMain::SparedPairs::~SparedPairs() {
+    if (!spared_) return;
+    kurv::RecalcState& r = form_.recalc_;
+    if (form_.data_.Revision() != revision_) {
+        r.read.Forget();  // the command's recalculation reads the new table
+        r.memo.Forget();
+        return;
+    }
+    try {
+        form_.RereadPairs();
+    } catch (...) {
+        // Without memory for them the next run reads the table afresh.
+        r.read.Forget();
+        r.memo.Forget();
+        r.pairs.rows.clear();
+        r.fitted.clear();
+    }
+}
+
+void TFormMain::RereadPairs() {
+    kurv::ReadCountingPairs(data_, sep_, recalc_.pairs);
+    kurv::ErrorMeasures errors;
+    kurv::FitPairs(recalc_.pairs, FitCoefficients, recalc_.fitted, errors);
 }

@@ -2,11 +2,13 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <optional>
 
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "app/longwork.h"
 #include "core/clipboard_text.h"
+#include "fit/sparedpairs.h"
 #include "table/stringgrid.h"
 #include "table/tableedit.h"
 
@@ -56,10 +58,12 @@ void TFormMain::itmColCopyClick() {
 
 // The clipboard's text is taken before the recalculation; nothing to paste is
 // said before it. A paste stopped by Cancel leaves everything as it was.
-void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste) {
+void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste, bool wholeTable) {
     TableEdit edit(*this);
     kurv::PasteResult result;
     {
+        std::optional<SparedPairs> spared;
+        if (wholeTable) spared.emplace(*this);
         LongWork work(*this, kPasting);
         result = paste(work.Progress());
     }
@@ -71,9 +75,11 @@ void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& p
 
 void TFormMain::itmTablPasteClick() {
     const ClipboardText clip;
-    Paste([&](kurv::Progress* p) {
-        return clip.Into([&](auto text) { return kurv::PasteTable(data_, text, p); });
-    });
+    Paste(
+        [&](kurv::Progress* p) {
+            return clip.Into([&](auto text) { return kurv::PasteTable(data_, text, p); });
+        },
+        true);
 }
 
 void TFormMain::itmAppendClick() {
