@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/errors.h"
@@ -40,6 +41,32 @@ constexpr int kMaxMantissaDigits = 19;
 
 inline bool IsDigit(char c) {
     return static_cast<unsigned char>(c - '0') < 10;
+}
+
+// The digits at p taken eight bytes at a time while they fit the mantissa:
+// m = m * 10^n + the value of the n digits, sig += n. Gives n, 0 when fewer
+// than eight bytes remain or the run would not fit; the byte loop after it
+// reads what is left. A run shorter than eight ends the chunk.
+inline int TakeDigitChunk(const char* p, const char* end, std::uint64_t& m, int& sig) {
+    if (end - p < 8) return 0;
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    // A byte is a digit when its high half is 3 and adding 6 keeps it so; a
+    // carry out of a byte only disturbs the bytes after it.
+    const std::uint64_t high = 0xF0F0F0F0F0F0F0F0u;
+    const std::uint64_t other =
+        ((w & high) | (((w + 0x0606060606060606u) & high) >> 4)) ^ 0x3333333333333333u;
+    const int n = other == 0 ? 8 : std::countr_zero(other) / 8;
+    if (n == 0 || sig + n > kMaxMantissaDigits) return 0;
+    // The first byte is the first digit: shifting the run to the top puts
+    // zeros in front of it, and the byte pairs, quads and halves are joined.
+    std::uint64_t v = (w - 0x3030303030303030u) << (8 * (8 - n));
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+    v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+    m = m * kPow10U[static_cast<std::size_t>(n)] + v;
+    sig += n;
+    return n;
 }
 
 locale_t CLocale() {
@@ -74,7 +101,7 @@ long double ConvertSlow(const char* intBegin, const char* intEnd, const char* fr
 namespace {
 
 // ParseNumber's work, inlined into TextToNumber: false when not a number.
-inline bool Parse(std::string_view text, char sep, long double& out) {
+[[gnu::always_inline]] inline bool Parse(std::string_view text, char sep, long double& out) {
     const char* p = text.data();
     const char* const end = p + text.size();
 
@@ -93,6 +120,10 @@ inline bool Parse(std::string_view text, char sep, long double& out) {
 
     const char* const intBegin = p;
     while (p != end && *p == '0') ++p;
+    for (int n; (n = TakeDigitChunk(p, end, m, sig)) > 0;) {
+        p += n;
+        if (n < 8) break;
+    }
     for (; p != end && IsDigit(*p); ++p) {
         const unsigned d = static_cast<unsigned>(*p - '0');
         if (sig < kMaxMantissaDigits) {
@@ -115,6 +146,11 @@ inline bool Parse(std::string_view text, char sep, long double& out) {
         fracBegin = ++p;
         if (sig == 0)
             for (; p != end && *p == '0'; ++p) --scale;
+        for (int n; (n = TakeDigitChunk(p, end, m, sig)) > 0;) {
+            p += n;
+            scale -= n;
+            if (n < 8) break;
+        }
         for (; p != end && IsDigit(*p); ++p) {
             const unsigned d = static_cast<unsigned>(*p - '0');
             if (sig < kMaxMantissaDigits) {
