@@ -141,7 +141,8 @@ TEST(DataFileFormat, Read) {
 }
 
 // Lines are split in one look when they end within 64 bytes of their start
-// and byte by byte otherwise: both must take the tokens a plain reading takes.
+// and byte by byte otherwise: both must take the tokens a plain reading takes,
+// and find a pair's tokens again from its Y token.
 TEST(DataFileFormat, LinesSplitAlikeWhateverTheirLengthAndPlace) {
     const auto plainTokens = [](std::string_view line) {
         std::vector<std::string> t;
@@ -180,6 +181,13 @@ TEST(DataFileFormat, LinesSplitAlikeWhateverTheirLengthAndPlace) {
             ASSERT_EQ(std::string(x), want[1]) << "round " << round << " at " << at;
             if (!y.empty()) {
                 EXPECT_EQ(static_cast<std::size_t>(y.data() - text.data()), text.find(want[0], at));
+            }
+            if (!y.empty() && !x.empty()) {  // a pair's tokens found again from its Y token
+                std::string_view y2, x2;
+                kurv::DataFileLineReader::TokensFrom(
+                    file.Text(), static_cast<std::size_t>(y.data() - text.data()), y2, x2);
+                EXPECT_EQ(y2, want[0]);
+                EXPECT_EQ(x2, want[1]);
             }
             at = end + 1;
             ASSERT_EQ(reader.At(), text.data() + at);

@@ -441,12 +441,14 @@ std::uint32_t Offset(std::string_view text, std::string_view token) {
 // that never move once written, so the reader of the batches needs no lock.
 class LaterPairs {
   public:
-    static constexpr std::size_t kBlock = std::size_t{1} << 17;
+    // A block fills two huge pages, with the 16 bytes the allocation keeps in front.
+    static constexpr std::size_t kBlock = ((std::size_t{4} << 20) - 16) / 24;
     struct Block {
         int lines[kBlock];  // counted from the first line read as 1
         double y[kBlock], x[kBlock];
         std::uint32_t starts[kBlock];  // of the Y tokens in the text
     };
+    static_assert(sizeof(Block) == kBlock * 24);
 
     // A pair takes at least four bytes ("1 2" and a line end), which bounds the blocks.
     LaterPairs(const DataFileLines& file, std::size_t from, char sep)
