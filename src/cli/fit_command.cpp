@@ -1,7 +1,6 @@
 #include "cli/fit_command.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -18,6 +17,7 @@
 #include "core/datafile_format.h"
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/hand_over.h"
 #include "core/numbers.h"
 #include "core/uitext.h"
 
@@ -466,24 +466,17 @@ class LaterPairs {
                 ReadPairValues(line, y, x, sep_, b.y[i], b.x[i]);
                 b.lines[i] = line;
                 b.starts[i] = Offset(text, y);
-                if (++n % kBatch == 0) HandOver(n, false);
+                if (++n % kBatch == 0) handOver_.Ready(n, false);
             });
         } catch (...) {
             error_ = std::current_exception();
         }
-        HandOver(n, true);
+        handOver_.Ready(n, true);
     }
 
     // Waits until more than `have` pairs are handed over or the reading ended;
     // gives the count handed over, and whether that is all of them.
-    std::pair<std::size_t, bool> Await(std::size_t have) const {
-        std::uint64_t s = state_.load(std::memory_order_acquire);
-        while ((s >> 1) <= have && (s & 1) == 0) {
-            state_.wait(s, std::memory_order_acquire);
-            s = state_.load(std::memory_order_acquire);
-        }
-        return {static_cast<std::size_t>(s >> 1), (s & 1) != 0};
-    }
+    std::pair<std::size_t, bool> Await(std::size_t have) const { return handOver_.Await(have); }
 
     const Block& BlockOf(std::size_t pair) const { return *blocks_[pair / kBlock]; }
     // The first text rejected, once all is handed over.
@@ -492,17 +485,12 @@ class LaterPairs {
   private:
     static constexpr std::size_t kBatch = 4096;
 
-    void HandOver(std::size_t count, bool all) {
-        state_.store(std::uint64_t{count} << 1 | (all ? 1 : 0), std::memory_order_release);
-        state_.notify_one();
-    }
-
     const DataFileLines& file_;
     const std::size_t from_;
     const char sep_;
     std::vector<std::unique_ptr<Block>> blocks_;
     std::exception_ptr error_;
-    std::atomic<std::uint64_t> state_{0};  // the count handed over, times 2, plus 1 once all is
+    HandOver handOver_;
 };
 
 }  // namespace
