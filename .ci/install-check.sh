@@ -20,7 +20,8 @@ lintian --fail-on error,warning build/kurvilon_*.deb
 
 apt-get install -y -qq ./build/kurvilon_*.deb >/dev/null
 id="org.kurvilon.Kurvilon"
-for f in /usr/bin/kurvilon /usr/libexec/kurvilon/kurvilon-window /usr/share/applications/$id.desktop \
+for f in /usr/bin/kurvilon /usr/libexec/kurvilon/kurvilon-window /usr/libexec/kurvilon/kurvilon-locale.so \
+  /usr/share/applications/$id.desktop \
   /usr/share/metainfo/$id.metainfo.xml /usr/share/icons/hicolor/scalable/apps/$id.svg \
   /usr/share/icons/hicolor/48x48/apps/$id.png /usr/share/man/man1/kurvilon.1.gz \
   /usr/share/bash-completion/completions/kurvilon /usr/share/doc/kurvilon/copyright \

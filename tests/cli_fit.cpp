@@ -47,7 +47,7 @@ std::string Slurp(int fd) {
 // Runs the program with `args`, `input` on its standard input, and an
 // environment with no display: only PATH, HOME and the given language.
 Outcome RunProgram(const std::vector<std::string>& args, const std::string& input = {},
-                   const std::string& lang = "C.UTF-8") {
+                   const std::string& lang = "C.UTF-8", const std::string& program = KURVILON_PROGRAM) {
     const fs::path in = fs::temp_directory_path() / ("kurv-cli-in-" + std::to_string(::getpid()));
     std::ofstream(in, std::ios::binary) << input;
     int out[2], err[2];
@@ -58,7 +58,7 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::string& inpu
         ::dup2(fd, 0);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
-        std::vector<std::string> all{KURVILON_PROGRAM};
+        std::vector<std::string> all{program};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& a : all) argv.push_back(a.data());
@@ -67,7 +67,7 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::string& inpu
         char path[] = "PATH=/usr/bin:/bin";
         char home[] = "HOME=/nonexistent";
         char* env[] = {path, home, envLang.data(), nullptr};
-        ::execve(KURVILON_PROGRAM, argv.data(), env);
+        ::execve(program.c_str(), argv.data(), env);
         ::_exit(126);
     }
     ::close(out[1]);
@@ -270,26 +270,63 @@ TEST(FitCommand, HelpAndVersion) {
     }
 }
 
-// The program that fits links no widget or GUI library, not even through
-// another library, and fits with no display at all (Run gives it none).
+// The program that fits links no Qt library, not even through another
+// library; the module it loads for the locale's separator links Qt Core and
+// nothing graphical; and it fits with no display at all (Run gives it none).
 TEST(FitCommand, NeedsNoDisplayAndLinksNoWidgetLibrary) {
+    const std::string program = KURVILON_PROGRAM;
+    const std::string module = program.substr(0, program.rfind('/')) + "/kurvilon-locale.so";
     for (const char* tool : {"readelf -d ", "ldd "}) {
-        FILE* p = ::popen((std::string(tool) + KURVILON_PROGRAM).c_str(), "r");
-        ASSERT_NE(p, nullptr);
-        std::string listing;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listing.append(buf, n);
-        ASSERT_EQ(::pclose(p), 0) << tool;
-        EXPECT_NE(listing.find("libQt6Core"), std::string::npos) << tool;
-        for (const char* lib : {"libQt6Gui", "libQt6Widgets", "libQt6Charts", "libX11", "libxcb", "libGL"})
-            EXPECT_EQ(listing.find(lib), std::string::npos) << tool << lib;
+        for (const std::string& file : {program, module}) {
+            FILE* p = ::popen((tool + file).c_str(), "r");
+            ASSERT_NE(p, nullptr);
+            std::string listing;
+            char buf[4096];
+            std::size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listing.append(buf, n);
+            ASSERT_EQ(::pclose(p), 0) << tool << file;
+            EXPECT_EQ(listing.find("libQt6Core") != std::string::npos, file == module) << tool << file;
+            for (const char* lib :
+                 {"libQt6Gui", "libQt6Widgets", "libQt6Charts", "libX11", "libxcb", "libGL"})
+                EXPECT_EQ(listing.find(lib), std::string::npos) << tool << file << lib;
+        }
     }
     const Outcome o = RunProgram({"fit", "--kind=linear", "--separator=."}, "2.1 1\n3.9 2\n6.2 3\n7.8 4\n");
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out.substr(0, o.out.find("\n\n")),
               "A0 = 1.5000000e-1\nA1 = 1.9400000\nY = 1.9400000 * X  +1.5000000e-1\nMax. error: 0.23\n"
               "Rms. deviation (по ГОСТ 17624-87): 0.165");
+}
+
+// The locale's separator is read (by the module, as the window reads it)
+// only when none is given; without the module a command that needs it says
+// how to do without, and one given the separator runs all the same.
+TEST(FitCommand, TheLocalesSeparatorOnlyWhenNoneIsGiven) {
+    const std::string table = "1 1\n2 2\n3 3,1\n";
+    EXPECT_EQ(
+        RunProgram({"fit", "--kind=linear", "-"}, table, "ru_RU.UTF-8").out.rfind("A0 = 6,4954683e-2\n", 0),
+        0u);
+    EXPECT_EQ(
+        RunProgram({"fit", "--kind=linear", "-"}, "1 1\n2 2\n3 3.1\n").out.rfind("A0 = 6.4954683e-2\n", 0),
+        0u);
+
+    const fs::path alone = fs::temp_directory_path() / ("kurv-cli-alone-" + std::to_string(::getpid()));
+    fs::create_directories(alone);
+    fs::copy_file(KURVILON_PROGRAM, alone / "kurvilon", fs::copy_options::overwrite_existing);
+    const std::string program = (alone / "kurvilon").string();
+    const Outcome given =
+        RunProgram({"fit", "--kind=linear", "--separator=,", "-"}, table, "ru_RU.UTF-8", program);
+    EXPECT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.out.rfind("A0 = 6,4954683e-2\n", 0), 0u);
+    for (const auto& [lang, ending] : {std::pair{"C.UTF-8", "): give it with --separator\n"},
+                                       std::pair{"ru_RU.UTF-8", "): укажите его параметром --separator\n"}}) {
+        const Outcome o = RunProgram({"fit", "--kind=linear", "-"}, table, lang, program);
+        EXPECT_EQ(o.status, 127) << lang;
+        EXPECT_TRUE(o.out.empty()) << lang;
+        EXPECT_EQ(o.err.rfind("kurvilon: ", 0), 0u) << o.err;
+        EXPECT_TRUE(o.err.ends_with(ending)) << o.err;
+    }
+    fs::remove_all(alone);
 }
 
 // Every number in the JSON form reads back (as any correctly rounding reader

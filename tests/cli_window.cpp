@@ -144,14 +144,15 @@ class CliWindowTest : public QObject, WindowFixture {
 
     QString Panel(const char* name) const { return W<QLabel>(name)->text(); }
 
-    // The program and its window program linked into a folder of their own,
-    // so that the settings file beside them is the test's.
+    // The program, its window program and its locale module linked into a
+    // folder of their own, so that the settings file beside them is the test's.
     QString ProgramWithSettings(const QByteArray& ini) {
         programs_ =
             std::make_unique<QTemporaryDir>(QFileInfo(KURVILON_PROGRAM).path() + "/cli_window-XXXXXX");
         const QString front = programs_->filePath("kurvilon");
         for (const QString& from :
-             {QString(KURVILON_PROGRAM), QFileInfo(KURVILON_PROGRAM).path() + "/kurvilon-window"}) {
+             {QString(KURVILON_PROGRAM), QFileInfo(KURVILON_PROGRAM).path() + "/kurvilon-window",
+              QFileInfo(KURVILON_PROGRAM).path() + "/kurvilon-locale.so"}) {
             const QString to = programs_->filePath(QFileInfo(from).fileName());
             if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
                 QFile::copy(from, to);

@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,6 +138,62 @@ TEST(DataFileFormat, Read) {
     DataTable five;
     kurv::ReadDataFile(five, "1 1\n2 2\n3 3\n4 4\n5 5\n");
     EXPECT_EQ(five.RowCount(), 7);
+}
+
+// Lines are split in one look when they end within 64 bytes of their start
+// and byte by byte otherwise: both must take the tokens a plain reading takes,
+// and find a pair's tokens again from its Y token.
+TEST(DataFileFormat, LinesSplitAlikeWhateverTheirLengthAndPlace) {
+    const auto plainTokens = [](std::string_view line) {
+        std::vector<std::string> t;
+        std::size_t i = 0;
+        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        while (t.size() < 2) {
+            while (i < line.size() && blank(line[i])) ++i;
+            const std::size_t from = i;
+            while (i < line.size() && !blank(line[i])) ++i;
+            t.emplace_back(line.substr(from, i - from));
+        }
+        return t;
+    };
+    std::mt19937 rng(5);
+    const std::string alphabet = "0123456789.,-eE x\t\r\v\f\n\n";
+    for (int round = 0; round < 400; ++round) {
+        // Lines of every length around the 64-byte look, and a few far longer.
+        std::string text;
+        const int lines = static_cast<int>(rng() % 40);
+        for (int l = 0; l < lines; ++l) {
+            const std::size_t len = rng() % 8 == 0 ? rng() % 300 : rng() % 80;
+            for (std::size_t i = 0; i < len; ++i) text += alphabet[rng() % (alphabet.size() - 2)];
+            if (rng() % 10 != 0) text += '\n';
+        }
+        const bool crOnly = round % 4 == 3;
+        if (crOnly) std::replace(text.begin(), text.end(), '\n', '\r');
+        kurv::DataFileLines file;
+        if (file.Open(text) != DataFileRead::Read) continue;
+        const char eol = crOnly ? '\r' : '\n';
+        kurv::DataFileLineReader reader = file.Lines();
+        std::size_t at = 0;
+        for (std::string_view y, x; reader.Next(y, x);) {
+            const std::size_t end = std::min(text.find(eol, at), text.size());
+            const std::vector<std::string> want = plainTokens(std::string_view(text).substr(at, end - at));
+            ASSERT_EQ(std::string(y), want[0]) << "round " << round << " at " << at;
+            ASSERT_EQ(std::string(x), want[1]) << "round " << round << " at " << at;
+            if (!y.empty()) {
+                EXPECT_EQ(static_cast<std::size_t>(y.data() - text.data()), text.find(want[0], at));
+            }
+            if (!y.empty() && !x.empty()) {  // a pair's tokens found again from its Y token
+                std::string_view y2, x2;
+                kurv::DataFileLineReader::TokensFrom(
+                    file.Text(), static_cast<std::size_t>(y.data() - text.data()), y2, x2);
+                EXPECT_EQ(y2, want[0]);
+                EXPECT_EQ(x2, want[1]);
+            }
+            at = end + 1;
+            ASSERT_EQ(reader.At(), text.data() + at);
+        }
+        EXPECT_GE(at, text.size());
+    }
 }
 
 TEST(DataFileFormat, RefusedFilesChangeNothing) {

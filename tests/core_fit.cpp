@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <random>
 #include <string>
 #include <utility>
@@ -308,6 +309,76 @@ TEST(CountingPairs, FaultsNameTheirPlace) {
         } catch (const ConvertError& e) {
             ASSERT_NE(f.message, nullptr);
             EXPECT_STREQ(e.what(), f.message);
+        }
+    }
+}
+
+// A long table's later rows are read by a second thread: the pairs, the sums
+// bit for bit, the first fault in row order and the pairs kept before it are
+// those of one reading in order, wherever the faults lie.
+TEST(CountingPairs, LongTablesReadAsInOrder) {
+    const auto inOrder = [](const DataTable& t, CountingPairs& out) {
+        out = CountingPairs{};
+        try {
+            for (int r = 1; r < t.RowCount(); ++r) {
+                if (!t.Counts(r)) continue;
+                const CellText y = t.Cell(0, r), x = t.Cell(1, r);
+                double yv, xv;
+                ReadPairValues(r, y, x, '.', yv, xv);
+                AddPairValues(out, r, yv, xv);
+            }
+        } catch (...) {
+            return std::current_exception();
+        }
+        return std::exception_ptr{};
+    };
+    const auto fault = [](std::exception_ptr e) {
+        if (!e) return std::string("none");
+        try {
+            std::rethrow_exception(e);
+        } catch (const CellOverflow& o) {
+            return "overflow " + std::to_string(o.row) + " " + std::to_string(o.col);
+        } catch (const std::exception& o) {
+            return std::string(o.what());
+        }
+    };
+    constexpr int kRows = 100000;
+    std::mt19937_64 rng(8);
+    DataTable base(kRows + 2);
+    for (int r = 1; r <= kRows; ++r) {
+        const int shape = static_cast<int>(rng() % 20);
+        if (shape == 0) continue;  // an empty row
+        base.SetCell(0, r, GeneralNumberText(std::ldexp(static_cast<double>(rng() >> 11), -40), '.'));
+        if (shape != 1) base.SetCell(1, r, GeneralNumberText(static_cast<double>(rng() % 100000) / 7, '.'));
+    }
+    for (int early : {0, 7, 34000, 35001}) {
+        for (int late : {0, 35002, 60000, kRows}) {
+            for (const ReadFault& f : kReadFaults) {
+                if ((early == 0) != (late == 0) && &f != &kReadFaults[0]) continue;
+                DataTable t = base;
+                for (int at : {early, late}) {
+                    for (std::size_t i = 0; at > 0 && i < f.rows.size(); ++i) {
+                        t.SetCell(0, at - 1 + static_cast<int>(i), f.rows[i][0]);
+                        t.SetCell(1, at - 1 + static_cast<int>(i), f.rows[i][1]);
+                    }
+                }
+                SCOPED_TRACE(std::string(f.name) + " at " + std::to_string(early) + ", " +
+                             std::to_string(late));
+                CountingPairs want, got;
+                const std::string wantFault = fault(inOrder(t, want));
+                std::exception_ptr gotFault;
+                try {
+                    ReadCountingPairs(t, '.', got);
+                } catch (...) {
+                    gotFault = std::current_exception();
+                }
+                ASSERT_EQ(fault(gotFault), wantFault);
+                ASSERT_EQ(got.rows, want.rows);
+                ASSERT_EQ(got.y, want.y);
+                ASSERT_EQ(got.x, want.x);
+                ASSERT_EQ(std::memcmp(&got.sums, &want.sums, sizeof got.sums), 0);
+                if (early == 0 && late == 0) break;
+            }
         }
     }
 }

@@ -24,6 +24,8 @@ constexpr TextPair kTexts[] = {
      "%s needs the data file's name (not standard input)"},
     {"имя файла графика должно оканчиваться на .svg, .png или .pdf: %s",
      "the chart's file name must end in .svg, .png or .pdf: %s"},
+    {"не удаётся узнать десятичный разделитель системы (%s): укажите его параметром --separator",
+     "cannot read the locale's decimal separator (%s): give it with --separator"},
 };
 
 constexpr TextPair kClassWords[] = {
@@ -141,7 +143,7 @@ There is NO WARRANTY, to the extent permitted by law.
 
 }  // namespace
 
-static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<std::size_t>(CliText::NotAPictureName) + 1);
+static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == static_cast<std::size_t>(CliText::LocaleNotRead) + 1);
 
 const char* Text(CliText id, int language) {
     return kTexts[static_cast<int>(id)].In(language);

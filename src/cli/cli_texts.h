@@ -25,6 +25,7 @@ enum class CliText {
     OutputMissing,     // %s the command
     FileMissing,       // %s the command
     NotAPictureName,   // %s the name
+    LocaleNotRead,     // %s the reason
 };
 
 // Text `id` in `language` (1 English, anything else Russian).

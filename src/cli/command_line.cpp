@@ -192,7 +192,7 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
     FitOptions& f = cmd.fit;
     f.sep = defaults.sep;
     f.language = language;
-    bool help = false, version = false;
+    bool help = false, version = false, sepGiven = false;
     // Without a command only --help and --version reach here.
     auto take = [&](int id, const std::string& value) -> std::string {
         switch (id) {
@@ -205,6 +205,7 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
             case kOptSeparator:
                 if (value != "." && value != ",") return BadValue(language, value, "--separator", "., ,");
                 f.sep = value[0];
+                sepGiven = true;
                 return "";
             case kOptLang:
                 return Choice(value, kLanguages) < 0 ? BadValue(language, value, "--lang", "ru, en") : "";
@@ -262,6 +263,7 @@ Command ParseCommandLine(const std::vector<std::string>& args, const Defaults& d
             return UsageError(language,
                               Fill(Text(CliText::NotAPictureName, language), QuotedForMessage(cmd.output)));
     }
+    if (!sepGiven && defaults.localeSep) f.sep = defaults.localeSep(language);
     // The X texts are read with the separator chosen, wherever it stood.
     for (const std::string& x : f.at) {
         if (!ParseNumber(x, f.sep))

@@ -18,6 +18,10 @@ namespace kurv::cli {
 struct Defaults {
     char sep = '.';
     int language = 1;
+    // When set, asked for the separator instead (with the command's language
+    // for its messages), and only by a command that needs one and was not
+    // given one: reading the locale's costs a start of Qt.
+    char (*localeSep)(int language) = nullptr;
 };
 
 enum class CommandKind { Window, Help, Version, Fit, Chart, Report, UsageError };

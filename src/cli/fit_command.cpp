@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <tuple>
 
 #include "cli/cli_texts.h"
@@ -16,6 +17,7 @@
 #include "core/datafile_format.h"
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/hand_over.h"
 #include "core/numbers.h"
 #include "core/uitext.h"
 
@@ -398,11 +400,11 @@ Failure FitTable(const DataTable& table, const FitOptions& o, FitResult& r) {
 
 namespace {
 
-// From this size on a file's later part is read by a second thread. That
-// thread only reads its lines, this one also adds up its own and then the
-// other's, so the other takes the larger part.
+// From this size on a file's later part is read by a second thread, whose
+// pairs this thread adds up as they come, after its own part's. Adding up is
+// nearly as slow as reading, so this thread reads only a small part.
 constexpr std::size_t kTwoReadersFrom = std::size_t{1} << 20;
-constexpr double kThisThreadsPart = 0.45;
+constexpr double kThisThreadsPart = 0.15;
 
 // About a quarter more than the lines from `from` on, judged by the first of
 // them, to reserve for their pairs: more room costs only address space, less
@@ -434,36 +436,62 @@ std::uint32_t Offset(std::string_view text, std::string_view token) {
     return static_cast<std::uint32_t>(token.data() - text.data());
 }
 
-// The pairs of the lines from `from` to the end, read but not added up.
-struct LinesRead {
-    std::vector<int> lines;  // counted from the first line read as 1
-    std::vector<double> y, x;
-    std::vector<std::uint32_t> starts;  // of the Y tokens in the text
-    std::exception_ptr error;           // the first text rejected (a CellOverflow's row counted as above)
-};
+// The pairs of a file's lines from a given line to the end, read by a second
+// thread and handed over in batches as they are read. They are kept in blocks
+// that never move once written, so the reader of the batches needs no lock.
+class LaterPairs {
+  public:
+    // A block fills two huge pages, with the 16 bytes the allocation keeps in front.
+    static constexpr std::size_t kBlock = ((std::size_t{4} << 20) - 16) / 24;
+    struct Block {
+        int lines[kBlock];  // counted from the first line read as 1
+        double y[kBlock], x[kBlock];
+        std::uint32_t starts[kBlock];  // of the Y tokens in the text
+    };
+    static_assert(sizeof(Block) == kBlock * 24);
 
-LinesRead ReadLater(const DataFileLines& file, std::size_t from, char sep) {
-    LinesRead out;
-    const std::string_view text = file.Text();
-    try {
-        const std::size_t most = RoomForPairs(text, from);
-        out.lines.reserve(most);
-        out.y.reserve(most);
-        out.x.reserve(most);
-        out.starts.reserve(most);
-        ForEachPair(file, from, text.size(), [&](int line, std::string_view y, std::string_view x) {
-            double yv, xv;
-            ReadPairValues(line, y, x, sep, yv, xv);
-            out.lines.push_back(line);
-            out.y.push_back(yv);
-            out.x.push_back(xv);
-            out.starts.push_back(Offset(text, y));
-        });
-    } catch (...) {
-        out.error = std::current_exception();
+    // A pair takes at least four bytes ("1 2" and a line end), which bounds the blocks.
+    LaterPairs(const DataFileLines& file, std::size_t from, char sep)
+        : file_(file), from_(from), sep_(sep), blocks_((file.Text().size() - from) / 4 / kBlock + 2) {}
+
+    // The second thread's work: every pair, up to the first text rejected.
+    void Read() noexcept {
+        std::size_t n = 0;
+        try {
+            const std::string_view text = file_.Text();
+            ForEachPair(file_, from_, text.size(), [&](int line, std::string_view y, std::string_view x) {
+                const std::size_t i = n % kBlock;
+                if (i == 0) blocks_[n / kBlock].reset(new Block);  // left unfilled
+                Block& b = *blocks_[n / kBlock];
+                ReadPairValues(line, y, x, sep_, b.y[i], b.x[i]);
+                b.lines[i] = line;
+                b.starts[i] = Offset(text, y);
+                if (++n % kBatch == 0) handOver_.Ready(n, false);
+            });
+        } catch (...) {
+            error_ = std::current_exception();
+        }
+        handOver_.Ready(n, true);
     }
-    return out;
-}
+
+    // Waits until more than `have` pairs are handed over or the reading ended;
+    // gives the count handed over, and whether that is all of them.
+    std::pair<std::size_t, bool> Await(std::size_t have) const { return handOver_.Await(have); }
+
+    const Block& BlockOf(std::size_t pair) const { return *blocks_[pair / kBlock]; }
+    // The first text rejected, once all is handed over.
+    std::exception_ptr Error() const { return error_; }
+
+  private:
+    static constexpr std::size_t kBatch = 4096;
+
+    const DataFileLines& file_;
+    const std::size_t from_;
+    const char sep_;
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::exception_ptr error_;
+    HandOver handOver_;
+};
 
 }  // namespace
 
@@ -482,9 +510,12 @@ Failure FitDataFile(std::string_view bytes, DataFileLines& file, const FitOption
                                       ? text.size()
                                       : file.LineStartFrom(static_cast<std::size_t>(
                                             kThisThreadsPart * static_cast<double>(text.size())));
-        std::future<LinesRead> later;
-        if (split < text.size())
-            later = std::async(std::launch::async, ReadLater, std::cref(file), split, o.sep);
+        std::optional<LaterPairs> later;
+        std::future<void> reading;  // joined before `later` goes, whatever this thread throws
+        if (split < text.size()) {
+            later.emplace(file, split, o.sep);
+            reading = std::async(std::launch::async, [&later] { later->Read(); });
+        }
 
         CountingPairs& p = r.pairs;
         std::vector<std::uint32_t>& starts = r.pairTexts.Starts();
@@ -499,14 +530,20 @@ Failure FitDataFile(std::string_view bytes, DataFileLines& file, const FitOption
             AddPairValues(p, row, yv, xv);
             starts.push_back(Offset(text, y));
         });
-        if (!later.valid()) return;
-        const LinesRead rest = later.get();
-        for (std::size_t i = 0; i < rest.lines.size(); ++i)
-            AddPairValues(p, before + rest.lines[i], rest.y[i], rest.x[i]);
-        starts.insert(starts.end(), rest.starts.begin(), rest.starts.end());
-        if (!rest.error) return;
+        if (!later) return;
+        for (std::size_t added = 0;;) {
+            const auto [count, all] = later->Await(added);
+            for (; added < count; ++added) {
+                const LaterPairs::Block& b = later->BlockOf(added);
+                const std::size_t i = added % LaterPairs::kBlock;
+                AddPairValues(p, before + b.lines[i], b.y[i], b.x[i]);
+                starts.push_back(b.starts[i]);
+            }
+            if (all) break;
+        }
+        if (!later->Error()) return;
         try {
-            std::rethrow_exception(rest.error);
+            std::rethrow_exception(later->Error());
         } catch (const CellOverflow& e) {
             throw CellOverflow(before + e.row, e.col);
         }

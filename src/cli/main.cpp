@@ -1,12 +1,16 @@
 // `kurvilon`: the program the user runs. It answers --help, --version and the
-// commands that need no display itself, linking no widget library, so that they
-// run on a server without X; everything else is the window's, and for that it
-// becomes the window program installed beside it (same process, same
-// arguments), so that the window's process is still the one that was started.
+// commands that need no display itself, linking no Qt library (Qt Core comes
+// in a module, only to read the locale's decimal separator), so that they run
+// on a server without X and start at once. Everything else is the window's,
+// and for that it becomes the window program installed beside it (same
+// process, same arguments), so that the window's process is still the one
+// that was started.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -15,11 +19,11 @@
 #include "cli/cli_texts.h"
 #include "cli/command_line.h"
 #include "cli/fit_command.h"
-#include "cli/system_locale.h"
 
 namespace {
 
 constexpr const char* kWindowProgram = "kurvilon-window";
+constexpr const char* kLocaleModule = "kurvilon-locale.so";
 
 bool WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
@@ -46,12 +50,31 @@ std::string OwnDirectory() {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The window program: beside this one in a build folder, in libexec once installed.
-std::string WindowProgram() {
+// A part of the program installed with the window: beside this one in a build
+// folder (when there with `access`), in libexec once installed.
+std::string Installed(const char* name, int access) {
     const std::string dir = OwnDirectory();
-    const std::string beside = dir + "/" + kWindowProgram;
-    if (::access(beside.c_str(), X_OK) == 0) return beside;
-    return dir + "/" KURVILON_WINDOW_FROM_BINDIR "/" + kWindowProgram;
+    const std::string beside = dir + "/" + name;
+    if (::access(beside.c_str(), access) == 0) return beside;
+    return dir + "/" KURVILON_WINDOW_FROM_BINDIR "/" + name;
+}
+
+std::string WindowProgram() {
+    return Installed(kWindowProgram, X_OK);
+}
+
+// The locale's decimal separator as the window takes it (Qt's reading of the
+// environment), from a module beside the window program: only the commands
+// that need the separator and were not given one load Qt.
+char LocaleDecimalSeparator(int language) {
+    const std::string module = Installed(kLocaleModule, R_OK);
+    void* const handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* const read = handle ? ::dlsym(handle, "kurvilon_locale_decimal_separator") : nullptr;
+    if (read) return reinterpret_cast<char (*)()>(read)();
+    const char* const why = ::dlerror();
+    Complain(kurv::cli::Fill(kurv::cli::Text(kurv::cli::CliText::LocaleNotRead, language),
+                             why ? std::string(why) : module));
+    std::exit(127);
 }
 
 // `userArgs`: the arguments are the user's, and none may pass for an option.
@@ -104,7 +127,7 @@ int WritePicture(const char* argv0, const kurv::cli::Command& cmd) {
 int main(int argc, char** argv) {
     using namespace kurv::cli;
     const std::vector<std::string> args(argv, argv + argc);
-    const Command cmd = ParseCommandLine(args, {kurv::LocaleDecimalSeparator(), LanguageFromEnvironment()});
+    const Command cmd = ParseCommandLine(args, {'.', LanguageFromEnvironment(), LocaleDecimalSeparator});
     switch (cmd.kind) {
         case CommandKind::UsageError:
             Complain(cmd.message);
