@@ -16,7 +16,6 @@
 #include "core/numbers.h"
 #include "core/recalc.h"
 #include "fit/sparedpairs.h"
-#include "output/chartview.h"
 #include "table/stringgrid.h"
 
 using kurv::TextId;
@@ -107,11 +106,10 @@ void TFormMain::ReadPairs(Run& run) {
 void TFormMain::ShowInsufficientData(Run& run) {
     ShowNoCoefficients();
     SetFitOnShow(false);
-    // Until a fit is on show again (a full run, which refills everything) the
-    // hidden chart's points, the room read for pairs and the fitted values
-    // serve nothing: after a table of ten million rows was cleared they would
-    // hold half a gigabyte through the next paste.
-    output_.Chart1->ReleaseAll();
+    // Until a run gets past this point (and reads and fits afresh) the room
+    // read for pairs and the fitted values serve nothing: after a table of ten
+    // million rows was cleared they would hold 270 MB. The hidden chart keeps
+    // its points, as every run that stops here leaves them.
     std::vector<double>().swap(recalc_.fitted);
     for (auto* v : {&recalc_.pairs.y, &recalc_.pairs.x}) v->shrink_to_fit();
     recalc_.pairs.rows.shrink_to_fit();

@@ -192,14 +192,6 @@ void TChart::ClearAll() {
     layer_->update();
 }
 
-void TChart::ReleaseAll() {
-    ClearAll();
-    for (Series& s : series_) {
-        s.data.Release();
-        s.markCache.shrink_to_fit();
-    }
-}
-
 void TChart::AddPoint(int series, double x, double y, const QString& label, QColor colour) {
     Series* s = Data(series);
     if (!s) return;

@@ -83,9 +83,6 @@ class TChart : public QChartView {
     // (equal X keep the order they came in). Out-of-range series numbers are ignored.
     void Clear(int series);
     void ClearAll();  // series 1..14 in this order
-    // As ClearAll, and the series' memory goes too: a chart hidden until the
-    // next fit refills it need not keep room for millions of points.
-    void ReleaseAll();
     void AddPoint(int series, double x, double y, const QString& label = {}, QColor colour = {});
     void SetPoints(int series, const std::vector<ChartPoint>& points);  // replaces the series
     void SetLine(const QList<QPointF>& points);                         // replaces the curve
