@@ -177,8 +177,9 @@ void TableHistory::Clear() {
 // The oldest undo steps go first, then the redo steps farthest ahead. The
 // newest undo step stays whatever its size: it was the table a moment ago,
 // so keeping it costs no memory the command did not already hold, and a
-// command over a table larger than the budget (a clear, a short paste or a
-// read over ten million rows) can still be undone.
+// command that leaves a small table in place of one larger than the budget
+// (a short paste or read over ten million rows, or most of them deleted) can
+// still be undone.
 void TableHistory::Trim() {
     while (bytes_ > budget_ && undo_.size() > 1) {
         bytes_ -= undo_.front().bytes;
