@@ -85,10 +85,12 @@ constexpr std::size_t kHandOverBatch = 4096;
 void ReadCountingPairsBeside(const DataTable& table, char sep, CountingPairs& out) {
     const int rowCount = table.RowCount();
     const int split = 1 + static_cast<int>(kThisThreadsPart * (rowCount - 1));
-    const auto room = static_cast<std::size_t>(rowCount);
-    out.rows.resize(room);
-    out.y.resize(room);
-    out.x.resize(room);
+    const auto resize = [&](std::size_t n) {
+        out.rows.resize(n);
+        out.y.resize(n);
+        out.x.resize(n);
+    };
+    resize(static_cast<std::size_t>(rowCount));
     HandOver later;
     std::exception_ptr laterFault;
     std::future<void> reading = std::async(std::launch::async, [&] {
@@ -129,14 +131,10 @@ void ReadCountingPairsBeside(const DataTable& table, char sep, CountingPairs& ou
         if (laterFault) std::rethrow_exception(laterFault);
     } catch (...) {
         if (reading.valid()) reading.wait();
-        out.rows.resize(kept);
-        out.y.resize(kept);
-        out.x.resize(kept);
+        resize(kept);
         throw;
     }
-    out.rows.resize(kept);
-    out.y.resize(kept);
-    out.x.resize(kept);
+    resize(kept);
 }
 
 }  // namespace
