@@ -9,9 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/clipboard_text.h"
+#include "core/datafile_format.h"
 #include "core/errors.h"
 #include "core/fit.h"
 #include "core/numbers.h"
+#include "core/pairs_beside.h"
 #include "core/recalc.h"
 #include "core_tables.h"
 
@@ -381,6 +384,89 @@ TEST(CountingPairs, LongTablesReadAsInOrder) {
             }
         }
     }
+}
+
+// A paste or a read of a long text reads its pairs beside building the rows:
+// when it says they were read, they are exactly those the table then gives
+// (sums bit for bit); a refused text or an overflow anywhere, or a stop, gives
+// none, and the table is as the command alone would leave it.
+TEST(CountingPairs, PairsReadBesideAreTheTablesOwn) {
+    constexpr int kRows = 40000;  // texts of over 1 MiB
+    std::mt19937_64 rng(9);
+    std::vector<std::array<std::string, 2>> rows;
+    for (int r = 0; r < kRows; ++r) {
+        rows.push_back({GeneralNumberText(std::ldexp(static_cast<double>(rng() >> 11), -40), '.'),
+                        GeneralNumberText(static_cast<double>(rng() % 100000) / 7, '.')});
+        if (rng() % 50 == 0) rows.back()[1].clear();  // a row with Y alone
+    }
+    // The clipboard's flat tokens (a Y alone moves the rest along a cell), and
+    // a data file's lines.
+    const auto texts = [](const std::vector<std::array<std::string, 2>>& rs) {
+        std::string clip, file;
+        for (const auto& r : rs) {
+            clip += r[0] + (r[1].empty() ? "\r\n" : "\t" + r[1] + "\r\n");
+            file += r[0] + (r[1].empty() ? "\n" : "  " + r[1] + "\n");
+            if (r[1].empty()) file += "\n";  // and an empty line
+        }
+        return std::pair{clip, file};
+    };
+    // Whether the pairs were read; they must be the table's when it reads
+    // without a fault, and none otherwise.
+    const auto check = [](const char* what, auto command) {
+        SCOPED_TRACE(what);
+        DataTable t;
+        PairsAhead ahead('.');
+        EXPECT_TRUE(command(t, &ahead));
+        DataTable alone;
+        command(alone, nullptr);
+        EXPECT_EQ(alone.Rows(), t.Rows());
+        CountingPairs want;
+        try {
+            ReadCountingPairs(t, '.', want);
+        } catch (const std::exception&) {
+            EXPECT_FALSE(ahead.read);
+            return false;
+        }
+        EXPECT_TRUE(ahead.read);
+        EXPECT_EQ(ahead.pairs.rows, want.rows);
+        EXPECT_EQ(ahead.pairs.y, want.y);
+        EXPECT_EQ(ahead.pairs.x, want.x);
+        EXPECT_EQ(std::memcmp(&ahead.pairs.sums, &want.sums, sizeof want.sums), 0);
+        return ahead.read;
+    };
+    // A paste takes the texts as a flat run, so a row's fault may pair
+    // otherwise; a file's lines are its rows.
+    const auto both = [&](const std::vector<std::array<std::string, 2>>& rs, bool fileRead) {
+        const auto [clip, file] = texts(rs);
+        check("paste", [&](DataTable& t, PairsAhead* a) {
+            return PasteTable(t, clip, nullptr, a) == PasteResult::Pasted;
+        });
+        EXPECT_EQ(check("read",
+                        [&](DataTable& t, PairsAhead* a) {
+                            return ReadDataFile(t, file, nullptr, a) == DataFileRead::Read;
+                        }),
+                  fileRead);
+    };
+    both(rows, true);
+    for (const ReadFault& f : kReadFaults) {
+        for (int at : {3, kRows / 2, kRows - 3}) {
+            SCOPED_TRACE(std::string(f.name) + " at " + std::to_string(at));
+            auto faulty = rows;
+            for (std::size_t i = 0; i < f.rows.size(); ++i) faulty[at - 1 + i] = {f.rows[i][0], f.rows[i][1]};
+            both(faulty, false);
+        }
+    }
+    // Stopped halfway: nothing changes and nothing is read.
+    const auto [clip, file] = texts(rows);
+    int reports = 0;
+    Progress stopping([&](std::uint64_t, std::uint64_t) { return ++reports < 2; });
+    DataTable t;
+    PairsAhead ahead('.');
+    EXPECT_EQ(PasteTable(t, clip, &stopping, &ahead), PasteResult::Cancelled);
+    Progress stoppingToo([&](std::uint64_t, std::uint64_t) { return ++reports < 4; });
+    EXPECT_EQ(ReadDataFile(t, file, &stoppingToo, &ahead), DataFileRead::Cancelled);
+    EXPECT_FALSE(ahead.read);
+    EXPECT_EQ(t.Rows(), DataTable().Rows());
 }
 
 // An overflow while fitting keeps the values found before it: the fitted

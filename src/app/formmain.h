@@ -64,6 +64,7 @@ enum class ChartFormat;
 enum class MsgIcon;
 namespace kurv {
 enum class PasteResult;
+struct PairsAhead;
 class Progress;
 class TableHistory;
 }  // namespace kurv
@@ -319,8 +320,10 @@ class TFormMain : public QMainWindow {
     void BuildUndoItems();
     void sgDataCellLeft();  // undo's typing step first, then the recalculation
     // A paste of the clipboard's text by `paste`, as one command with progress;
-    // `wholeTable` when it builds a whole new table beside the old one.
-    void Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste, bool wholeTable = false);
+    // `wholeTable` when it builds a whole new table beside the old one, whose
+    // pairs `paste` may then read ahead (it gets null otherwise).
+    void Paste(const std::function<kurv::PasteResult(kurv::Progress*, kurv::PairsAhead*)>& paste,
+               bool wholeTable = false);
     struct TableParts {
         TGroupBox* GroupBoxTable = nullptr;
         QLabel* StaticText1 = nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 #include <type_traits>
 
+#include "core/pairs_beside.h"
 #include "core/table_ops.h"
 
 namespace kurv {
@@ -128,7 +129,16 @@ Read ReadPairs(std::basic_string_view<Char> text, TextRows& rows, Progress* prog
 }
 
 template <class Char>
-PasteResult PasteTableFrom(DataTable& table, std::basic_string_view<Char> text, Progress* progress) {
+PasteResult PasteTableFrom(DataTable& table, std::basic_string_view<Char> text, Progress* progress,
+                           PairsAhead* ahead) {
+    PairsBeside beside(ahead, text.size(), [text](auto take) {
+        TokenReader<Char> tokens(text);
+        std::string_view y, x;
+        while (tokens.Next(y)) {
+            if (!tokens.Next(x)) x = {};
+            if (!take(y, x)) return;
+        }
+    });
     TextRows rows;
     rows.AppendRow(table.RowAt(0));
     const Read read = ReadPairs(text, rows, progress);
@@ -136,6 +146,7 @@ PasteResult PasteTableFrom(DataTable& table, std::basic_string_view<Char> text, 
     rows.AppendRow();  // every data row emptied, one empty row after the last pair
     rows.ShrinkToFit();
     table.SetRows(std::move(rows));
+    beside.Built(table);
     return PasteResult::Pasted;
 }
 
@@ -226,12 +237,12 @@ std::vector<std::string_view> ClipboardTokens(std::string_view text) {
     return out;
 }
 
-PasteResult PasteTable(DataTable& table, std::string_view text, Progress* progress) {
-    return PasteTableFrom(table, text, progress);
+PasteResult PasteTable(DataTable& table, std::string_view text, Progress* progress, PairsAhead* ahead) {
+    return PasteTableFrom(table, text, progress, ahead);
 }
 
-PasteResult PasteTable(DataTable& table, std::u16string_view text, Progress* progress) {
-    return PasteTableFrom(table, text, progress);
+PasteResult PasteTable(DataTable& table, std::u16string_view text, Progress* progress, PairsAhead* ahead) {
+    return PasteTableFrom(table, text, progress, ahead);
 }
 
 PasteResult AppendTable(DataTable& table, std::string_view text, Progress* progress) {

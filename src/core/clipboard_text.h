@@ -18,6 +18,8 @@
 
 namespace kurv {
 
+struct PairsAhead;
+
 // Every data row as "Y<TAB>X<CR><LF>", empty rows included; no header, no column 2.
 std::string TableText(const DataTable& table);
 
@@ -36,9 +38,12 @@ enum class PasteResult {
 };
 
 // Replaces the table by the pairs of the text from row 1 on, all three columns
-// of the data rows emptied first; one empty row follows the last pair.
-PasteResult PasteTable(DataTable& table, std::string_view text, Progress* progress = nullptr);
-PasteResult PasteTable(DataTable& table, std::u16string_view text, Progress* progress = nullptr);
+// of the data rows emptied first; one empty row follows the last pair. Given
+// `ahead`, a long text's pairs are read into it beside (see PairsBeside).
+PasteResult PasteTable(DataTable& table, std::string_view text, Progress* progress = nullptr,
+                       PairsAhead* ahead = nullptr);
+PasteResult PasteTable(DataTable& table, std::u16string_view text, Progress* progress = nullptr,
+                       PairsAhead* ahead = nullptr);
 
 // Adds the pairs of the text from the last row on, or from a new row when the
 // last row's Y or X is not empty; one empty row follows the last pair.

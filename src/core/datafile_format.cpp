@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/pairs_beside.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -167,10 +169,15 @@ void DataFileLineReader::TokensFrom(std::string_view text, std::size_t yStart, s
     TakeTokens(at, text.data() + text.size(), y, x);
 }
 
-DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress) {
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress, PairsAhead* ahead) {
     DataFileLines file;
     if (const DataFileRead opened = file.Open(bytes); opened != DataFileRead::Read) return opened;
     const std::string_view text = file.Text();
+    PairsBeside beside(ahead, text.size(), [&file](auto take) {
+        DataFileLineReader lines = file.Lines();
+        for (std::string_view y, x; lines.Next(y, x);)
+            if (!take(y, x)) return;
+    });
     const char* const textEnd = text.data() + text.size();
     // Built aside, so that running out of memory or stopping leaves the table as it was.
     TextRows rows;
@@ -189,6 +196,7 @@ DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* pr
     rows.AppendRow();
     rows.ShrinkToFit();
     table.SetRows(std::move(rows));
+    beside.Built(table);
     return DataFileRead::Read;
 }
 

@@ -15,6 +15,8 @@
 
 namespace kurv {
 
+struct PairsAhead;
+
 // A calibration table never comes near this; a larger file is refused unread.
 constexpr std::uint64_t kDataFileMaxBytes = std::uint64_t{256} << 20;
 
@@ -40,8 +42,10 @@ enum class DataFileRead {
 // empty); RowCount ends as the number of lines plus 2. Lines are read whole,
 // however long. The bytes are UTF-8, or Windows-1251 when they are not valid
 // UTF-8; a leading UTF-8 byte order mark is skipped. The lines go straight
-// into new rows that then replace the table's, as a paste's do.
-DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress = nullptr);
+// into new rows that then replace the table's, as a paste's do. Given
+// `ahead`, a long file's pairs are read into it beside (see PairsBeside).
+DataFileRead ReadDataFile(DataTable& table, std::string_view bytes, Progress* progress = nullptr,
+                          PairsAhead* ahead = nullptr);
 
 // Each line's first two white-space-separated tokens in turn, from a line's
 // start in a data file's text on. A token never holds white space.

@@ -159,10 +159,15 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out) {
     for (int r = 1; r < rowCount; ++r) {
         if (!table.Counts(r)) continue;
         const CellText yText = table.Cell(0, r), xText = table.Cell(1, r);
-        double y, x;
-        ReadPairValues(r, yText, xText, sep, y, x);
-        AddPairValues(out, r, y, x);
+        ReadRowPair(out, r, yText, xText, sep);
     }
+}
+
+void ReadRowPair(CountingPairs& out, int row, std::string_view yText, std::string_view xText, char sep) {
+    if (yText.empty() || xText.empty()) return;
+    double y, x;
+    ReadPairValues(row, yText, xText, sep, y, x);
+    AddPairValues(out, row, y, x);
 }
 
 void ReadPairValues(int row, std::string_view yText, std::string_view xText, char sep, double& y, double& x) {

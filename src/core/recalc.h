@@ -53,6 +53,8 @@ void ReadCountingPairs(const DataTable& table, char sep, CountingPairs& out);
 // Adding the pairs in row order gives what ReadCountingPairs gives.
 void ReadPairValues(int row, std::string_view yText, std::string_view xText, char sep, double& y, double& x);
 void AddPairValues(CountingPairs& out, int row, double y, double x);
+// Both for one row: nothing when its Y or X text is empty (the row does not count).
+void ReadRowPair(CountingPairs& out, int row, std::string_view yText, std::string_view xText, char sep);
 
 // Whether `n` pairs can be solved for the kind; a value outside the three
 // kinds solves nothing and is never short of pairs.

@@ -108,9 +108,10 @@ TFormMain::DataFileOutcome TFormMain::ReadDataFileNamed(const QString& name) {
     TableEdit edit(*this);
     kurv::DataFileRead read;
     {
-        const SparedPairs spared(*this);
+        SparedPairs spared(*this);
         LongWork work(*this, kReading);
-        read = kurv::ReadDataFile(data_, std::string_view(bytes.data(), bytes.size()), work.Progress());
+        read = kurv::ReadDataFile(data_, std::string_view(bytes.data(), bytes.size()), work.Progress(),
+                                  spared.Ahead());
     }
     bytes = kurv::BigArray<char>();  // the rows hold the texts now
     if (read == kurv::DataFileRead::Cancelled) {

@@ -209,15 +209,15 @@ void TFormMain::itmCubicClick() {
     sgDataClick();
 }
 
-TFormMain::SparedPairs::SparedPairs(TFormMain& form) : form_(form) {
+TFormMain::SparedPairs::SparedPairs(TFormMain& form)
+    : form_(form), ahead_(form.sep_), revision_(form.data_.Revision()) {
     kurv::RecalcState& r = form.recalc_;
     // Only pairs that are the table's own and fitted by the fit on show can
     // be had again from the table alone.
-    if (r.running || !form.fitOnShow_ || !r.read.Matches(form.data_.Revision(), form.sep_) ||
+    if (r.running || !form.fitOnShow_ || !r.read.Matches(revision_, form.sep_) ||
         r.pairs.rows.size() < kFrom || r.fitted.size() != r.pairs.rows.size())
         return;
     spared_ = true;
-    revision_ = form.data_.Revision();
     // Swapped out: assigning {} would keep their memory.
     std::vector<int>().swap(r.pairs.rows);
     std::vector<double>().swap(r.pairs.y);
@@ -226,13 +226,12 @@ TFormMain::SparedPairs::SparedPairs(TFormMain& form) : form_(form) {
 }
 
 TFormMain::SparedPairs::~SparedPairs() {
-    if (!spared_) return;
     kurv::RecalcState& r = form_.recalc_;
     if (form_.data_.Revision() != revision_) {
-        r.read.Forget();  // the command's recalculation reads the new table
-        r.memo.Forget();
+        Adopt();
         return;
     }
+    if (!spared_) return;
     try {
         form_.RereadPairs();
     } catch (...) {
@@ -242,6 +241,17 @@ TFormMain::SparedPairs::~SparedPairs() {
         r.pairs.rows.clear();
         r.fitted.clear();
     }
+}
+
+// The new table's pairs, when they were read whole, become the ones the
+// command's recalculation takes; otherwise it reads the table.
+void TFormMain::SparedPairs::Adopt() {
+    kurv::RecalcState& r = form_.recalc_;
+    r.memo.Forget();
+    r.read.Forget();
+    if (!ahead_.read || r.running) return;  // a run under way is still using its pairs
+    std::swap(r.pairs, ahead_.pairs);
+    r.read.Remember(form_.data_.Revision(), ahead_.sep);
 }
 
 void TFormMain::RereadPairs() {

@@ -58,14 +58,15 @@ void TFormMain::itmColCopyClick() {
 
 // The clipboard's text is taken before the recalculation; nothing to paste is
 // said before it. A paste stopped by Cancel leaves everything as it was.
-void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& paste, bool wholeTable) {
+void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*, kurv::PairsAhead*)>& paste,
+                      bool wholeTable) {
     TableEdit edit(*this);
     kurv::PasteResult result;
     {
         std::optional<SparedPairs> spared;
         if (wholeTable) spared.emplace(*this);
         LongWork work(*this, kPasting);
-        result = paste(work.Progress());
+        result = paste(work.Progress(), spared ? spared->Ahead() : nullptr);
     }
     if (result == kurv::PasteResult::Cancelled) return edit.Unchanged();
     if (result == kurv::PasteResult::NoTokens)
@@ -76,15 +77,15 @@ void TFormMain::Paste(const std::function<kurv::PasteResult(kurv::Progress*)>& p
 void TFormMain::itmTablPasteClick() {
     const ClipboardText clip;
     Paste(
-        [&](kurv::Progress* p) {
-            return clip.Into([&](auto text) { return kurv::PasteTable(data_, text, p); });
+        [&](kurv::Progress* p, kurv::PairsAhead* ahead) {
+            return clip.Into([&](auto text) { return kurv::PasteTable(data_, text, p, ahead); });
         },
         true);
 }
 
 void TFormMain::itmAppendClick() {
     const ClipboardText clip;
-    Paste([&](kurv::Progress* p) {
+    Paste([&](kurv::Progress* p, kurv::PairsAhead*) {
         return clip.Into([&](auto text) { return kurv::AppendTable(data_, text, p); });
     });
 }
@@ -92,7 +93,7 @@ void TFormMain::itmAppendClick() {
 void TFormMain::itmColPasteClick() {
     const ClipboardText clip;
     const int left = table_.sgData->Selection().left;
-    Paste([&](kurv::Progress* p) {
+    Paste([&](kurv::Progress* p, kurv::PairsAhead*) {
         return clip.Into([&](auto text) { return kurv::PasteColumn(data_, left, text, p); });
     });
 }
