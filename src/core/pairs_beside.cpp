@@ -56,20 +56,20 @@ void PairsBeside::Built(const DataTable& table) {
     }
     // The values of the later rows that count, in order; their rows are found
     // again when they are added. Memory of their own, given back at once.
-    BigArray<double> laterY, laterX;
+    struct Values {
+        double y, x;
+    };
+    BigArray<Values> later;
     bool laterRead = true;
     try {
-        const auto room = static_cast<std::size_t>(std::max<std::int64_t>(rowCount - split, 0));
-        laterY.reserve(room);
-        laterX.reserve(room);
+        later.reserve(static_cast<std::size_t>(std::max<std::int64_t>(rowCount - split, 0)));
         for (std::int64_t r = split; r < rowCount; ++r) {
             const int row = static_cast<int>(r);
             if (!table.Counts(row)) continue;
             const CellText y = table.Cell(0, row), x = table.Cell(1, row);
-            double yv, xv;
-            ReadPairValues(row, y, x, ahead_->sep, yv, xv);
-            laterY.push_back(yv);
-            laterX.push_back(xv);
+            Values v;
+            ReadPairValues(row, y, x, ahead_->sep, v.y, v.x);
+            later.push_back(v);
         }
     } catch (...) {
         laterRead = false;
@@ -81,7 +81,7 @@ void PairsBeside::Built(const DataTable& table) {
         for (std::int64_t r = split; r < rowCount; ++r) {
             const int row = static_cast<int>(r);
             if (!table.Counts(row)) continue;
-            AddPairValues(ahead_->pairs, row, laterY[i], laterX[i]);
+            AddPairValues(ahead_->pairs, row, later[i].y, later[i].x);
             ++i;
         }
     } catch (...) {
