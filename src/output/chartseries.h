@@ -23,6 +23,10 @@ class ChartSeries {
     double Y(std::size_t k) const { return y_[k]; }
     // The point's own colour; invalid: the series' colour.
     const QColor& Colour(std::size_t k) const { return palette_[class_[k]]; }
+    // The same by its class: Colour(k) is PaletteColour(ColourClass(k)).
+    std::uint8_t ColourClass(std::size_t k) const { return class_[k]; }
+    std::size_t PaletteSize() const { return palette_.size(); }
+    const QColor& PaletteColour(std::uint8_t c) const { return palette_[c]; }
     // The point's own label; empty when it has none.
     QString Label(std::size_t k) const { return k < labels_.size() ? labels_[k] : QString(); }
 
