@@ -360,7 +360,8 @@ class TFormMain : public QMainWindow {
     void SolveFit(Run& run);
     void ShowCoefficients(Run& run);
     void FitPairsAndColumn(Run& run);
-    void ShowErrorMeasures(Run& run);
+    void ShowErrorMeasures();
+    void TakeFitCheck(Run& run);
     void EndRun(Run& run);
     std::future<kurv::FitCheck> StartFitCheck(kurv::FitKind kind, bool solved);
     // Reads the pairs and fits them again as the last run did, the table unchanged.

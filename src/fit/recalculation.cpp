@@ -61,8 +61,9 @@ void TFormMain::sgDataClick() {
     SolveFit(run);
     ShowCoefficients(run);
     FitPairsAndColumn(run);  // an overflow ends the run here, with the rows before it written
-    ShowErrorMeasures(run);
-    if (!run.same) ShowFitOnChart();
+    ShowErrorMeasures();
+    if (!run.same) ShowFitOnChart();  // while the check may still be under way
+    TakeFitCheck(run);
     EndRun(run);
 }
 
@@ -168,9 +169,12 @@ void TFormMain::FitPairsAndColumn(Run& run) {
     recalc_.maxError = errors.maxError;
 }
 
-void TFormMain::ShowErrorMeasures(Run& run) {
+void TFormMain::ShowErrorMeasures() {
     fit_.lblSigma->setText(Q(kurv::ErrorMeasureText(recalc_.sigma, sep_)));
     fit_.lblMaxErr->setText(Q(kurv::ErrorMeasureText(recalc_.maxError, sep_)));
+}
+
+void TFormMain::TakeFitCheck(Run& run) {
     if (run.same) return;
     fit_.check = run.fitCheck.get();
     ++fit_.checkRun;
