@@ -189,6 +189,33 @@ class LongWorkTest : public QObject, WindowFixture {
         QVERIFY(Now() == before);
     }
 
+    // A long paste or read takes the pairs it read while building the table:
+    // the fit, the fitted column and the measures are those that reading the
+    // table gives (undo and redo read it again), and a text refused halfway
+    // is reported as the table's is.
+    void pairsReadBesideShowAsTheTable() {
+        StartFitted();
+        Offer(LongText(80000, "\r\n"), LongText(80000, "\n"));
+        for (const char* command : {"paste", "read"}) {
+            Press(command);
+            const Seen built = Now();
+            QCOMPARE(int(built.rows.size()), 80002);
+            QVERIFY(!Cell(2, 80000).isEmpty());
+            QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(Grid(), Qt::Key_Y, Qt::ControlModifier);
+            const Seen reread = Now();
+            QVERIFY2(reread.rows == built.rows, command);
+            QCOMPARE(reread.shown, built.shown);
+        }
+        QVERIFY(dialogs_->messages.isEmpty());
+        QByteArray faulty = LongText(80000, "\r\n");
+        faulty.replace(faulty.indexOf("\r\n", faulty.size() / 2) + 2, 1, "x");
+        Offer(faulty, LongText(80000, "\n"));
+        Press("paste");
+        QCOMPARE(dialogs_->messages.size(), 1);
+        QVERIFY2(dialogs_->messages[0].text.contains("'x"), qPrintable(dialogs_->messages[0].text));
+    }
+
     // Left to run, the work shows its dialog, named and captioned in the
     // window's language, and ends with every row in the table and the dialog gone.
     void progressShownAndGone() {
