@@ -30,9 +30,9 @@ constexpr double kBandReach = 1e5;
 // std::lround for the pixel range, inline (the library call cost more than
 // the rest of a point's work at a million points): halves away from zero.
 int RoundHalfAway(double v) {
-    const int whole = static_cast<int>(v);  // towards zero, exactly
-    const double rest = v - whole;          // exact for |v| far below 2^52
-    return rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole;
+    const int whole = static_cast<int>(v);                // towards zero, exactly
+    const double rest = v - whole;                        // exact for |v| far below 2^52
+    return whole + int(rest >= 0.5) - int(rest <= -0.5);  // no branch: the points come in any order
 }
 
 }  // namespace
