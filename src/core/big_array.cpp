@@ -6,6 +6,9 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kurv::big_memory {
 
@@ -108,6 +111,12 @@ void Free(void* p, std::size_t bytes) noexcept {
     std::free(p);
 #endif
     if (bytes >= kNotableRelease) g_releases.fetch_add(1, std::memory_order_relaxed);
+}
+
+void ReturnFreeHeap() noexcept {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 std::uint64_t Releases() noexcept {

@@ -22,6 +22,11 @@ void* Allocate(std::size_t bytes);
 void* Reallocate(void* p, std::size_t oldBytes, std::size_t newBytes);
 void Free(void* p, std::size_t bytes) noexcept;
 
+// Gives the memory the C library keeps from freed small blocks back to the
+// system, before a command that builds a whole new table: its peak then does
+// not stand on what earlier commands left behind.
+void ReturnFreeHeap() noexcept;
+
 // Counts the times memory was given back: work that failed for want of
 // memory is worth trying again only once this has moved.
 std::uint64_t Releases() noexcept;

@@ -13,6 +13,7 @@
 #include "app/dialogs.h"
 #include "app/formmain.h"
 #include "app/qtext.h"
+#include "core/big_array.h"
 #include "core/numbers.h"
 #include "core/recalc.h"
 #include "fit/sparedpairs.h"
@@ -218,15 +219,16 @@ TFormMain::SparedPairs::SparedPairs(TFormMain& form)
     kurv::RecalcState& r = form.recalc_;
     // Only pairs that are the table's own and fitted by the fit on show can
     // be had again from the table alone.
-    if (r.running || !form.fitOnShow_ || !r.read.Matches(revision_, form.sep_) ||
-        r.pairs.rows.size() < kFrom || r.fitted.size() != r.pairs.rows.size())
-        return;
-    spared_ = true;
-    // Swapped out: assigning {} would keep their memory.
-    std::vector<int>().swap(r.pairs.rows);
-    std::vector<double>().swap(r.pairs.y);
-    std::vector<double>().swap(r.pairs.x);
-    std::vector<double>().swap(r.fitted);
+    spared_ = !r.running && form.fitOnShow_ && r.read.Matches(revision_, form.sep_) &&
+              r.pairs.rows.size() >= kFrom && r.fitted.size() == r.pairs.rows.size();
+    if (spared_) {
+        // Swapped out: assigning {} would keep their memory.
+        std::vector<int>().swap(r.pairs.rows);
+        std::vector<double>().swap(r.pairs.y);
+        std::vector<double>().swap(r.pairs.x);
+        std::vector<double>().swap(r.fitted);
+    }
+    kurv::big_memory::ReturnFreeHeap();
 }
 
 TFormMain::SparedPairs::~SparedPairs() {

@@ -5,7 +5,8 @@
 // the command's recalculation need not read the table again. Should the
 // table come out as it was (Cancel, nothing to paste, a file refused, no
 // memory) the old ones are read and fitted again at once, as the last run had
-// them. Small tables keep theirs.
+// them. Small tables keep theirs. The heap's free memory is given back first,
+// so that the command's peak does not stand on what earlier ones left.
 #pragma once
 
 #include <cstdint>
