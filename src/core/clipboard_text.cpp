@@ -131,7 +131,7 @@ Read ReadPairs(std::basic_string_view<Char> text, TextRows& rows, Progress* prog
 template <class Char>
 PasteResult PasteTableFrom(DataTable& table, std::basic_string_view<Char> text, Progress* progress,
                            PairsAhead* ahead) {
-    PairsBeside beside(ahead, text.size(), [text](auto take) {
+    PairsBeside beside(ahead, text.size() * sizeof(Char), [text](auto take) {
         TokenReader<Char> tokens(text);
         std::string_view y, x;
         while (tokens.Next(y)) {

@@ -178,9 +178,9 @@ namespace {
 // regular file's size is known, so the whole of it is made room for at once,
 // one byte more to see its end. The bytes pass through a buffer of up to 1 MiB
 // that is used again and again: on some virtual machines (ours among them)
-// the kernel writing straight into fresh memory costs far more than the copy (36 MB into huge pages: 68 ms
-// straight, 12 ms through the buffer; into small pages each page costs a fault again at the program's first
-// touch).
+// the kernel writing straight into fresh memory costs far more than the copy
+// (36 MB into huge pages: 68 ms straight, 12 ms through the buffer; into small
+// pages each page costs a fault again at the program's first touch).
 template <class Buffer>
 FileReadResult ReadInto(int fd, Buffer& bytes, std::uint64_t limit) {
     bytes.resize(0);
